@@ -1,0 +1,184 @@
+// Starting program modules: WinExec, CreateProcessA and the control API's
+// StartProgram all run a module's WinMain as a new hosted process.
+#include "kernel/module_table.h"
+#include "kernel/paths.h"
+#include "kernel/process_table.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace host::kernel {
+namespace {
+
+struct ParsedCommand {
+  std::string program;    // as written, quotes removed
+  std::string arguments;  // what WinMain receives
+};
+
+// The program is the first token: a quoted string, or everything up to the
+// first blank. An unquoted path with blanks therefore breaks at the blank, as
+// it does on Windows 95.
+ParsedCommand ParseCommandLine(const std::string& line) {
+  ParsedCommand parsed;
+  size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos) return parsed;
+  size_t end;
+  if (line[at] == '"') {
+    end = line.find('"', at + 1);
+    parsed.program = line.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    end = end == std::string::npos ? line.size() : end + 1;
+  } else {
+    end = line.find_first_of(" \t", at);
+    if (end == std::string::npos) end = line.size();
+    parsed.program = line.substr(at, end - at);
+  }
+  size_t args = line.find_first_not_of(" \t", end);
+  if (args != std::string::npos) parsed.arguments = line.substr(args);
+  return parsed;
+}
+
+std::string WithExeExtension(std::string name) {
+  auto slash = name.find_last_of("\\/:");
+  std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+  if (file.find('.') == std::string::npos) name += ".EXE";
+  return name;
+}
+
+// A program named without a folder is looked for in the current folder, the
+// Windows folder and the system folder.
+ResolvedPath FindProgram(const std::string& name) {
+  if (name.find_first_of("\\/:") != std::string::npos) return ResolveWindowsPath(name.c_str());
+  ResolvedPath last;
+  for (const std::string& folder :
+       {CurrentProcess().currentDirectory, std::string(kWindowsDirectory), std::string(kSystemDirectory)}) {
+    last = ResolveWindowsPath((folder + "\\" + name).c_str());
+    if (last.ok && last.exists) return last;
+  }
+  last.exists = false;
+  return last;
+}
+
+}  // namespace
+
+DWORD StartProgramProcess(const std::string& commandLine, int showCommand, DWORD& error,
+                          std::shared_ptr<ProcessState>* started) {
+  ParsedCommand parsed = ParseCommandLine(commandLine);
+  if (parsed.program.empty()) {
+    error = ERROR_FILE_NOT_FOUND;
+    return 0;
+  }
+  ResolvedPath image = FindProgram(WithExeExtension(parsed.program));
+  if (!image.ok || !image.exists) {
+    error = image.ok || image.error == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : image.error;
+    return 0;
+  }
+  auto process = NewProcess(image.windowsPath, commandLine);
+  std::string folder = image.windowsPath.substr(0, image.windowsPath.find_last_of('\\'));
+  process->process.currentDirectory = folder.size() == 2 ? folder + "\\" : folder;
+  // The program's own module is loaded on its thread, so DllMain calls and
+  // everything WinMain does happen inside the new process.
+  std::string imagePath = image.windowsPath;
+  std::string arguments = parsed.arguments;
+  StartThread(process, [imagePath, arguments, showCommand]() -> DWORD {
+    HMODULE exe = LoadLibraryA(imagePath.c_str());
+    if (!exe) return ERROR_BAD_FORMAT;
+    CurrentProcess().exe = ModuleFromHandle(exe);
+    auto winMain = reinterpret_cast<PWINMAIN>(GetProcAddress(exe, "WinMain"));
+    if (!winMain) return ERROR_BAD_FORMAT;
+    std::string commandTail = arguments;
+    DWORD code = static_cast<DWORD>(winMain(exe, NULL, commandTail.data(), showCommand));
+    std::lock_guard lock(KernelLock());
+    CurrentThread()->owner->exitCode = code;
+    return code;
+  }, false);
+  if (started) *started = process;
+  error = ERROR_SUCCESS;
+  return process->process.id;
+}
+
+}  // namespace host::kernel
+
+namespace host {
+
+bool InstallModule(const std::string& fileName, const std::string& windowsFolder) {
+  const std::string& dir = CurrentStationConfig().moduleDir;
+  fs::path source = fs::path(dir) / fileName;
+  std::error_code error;
+  if (dir.empty() || !fs::exists(source, error)) return false;
+  kernel::ResolvedPath folder = kernel::ResolveWindowsPath(windowsFolder.c_str());
+  if (!folder.ok) return false;
+  fs::create_directories(folder.hostPath, error);
+  kernel::ResolvedPath target = kernel::ResolveWindowsPath((windowsFolder + "\\" + fileName).c_str());
+  if (!target.ok) return false;
+  fs::remove(target.hostPath, error);
+  fs::create_symlink(fs::absolute(source), target.hostPath, error);
+  return !error;
+}
+
+DWORD StartProgram(const std::string& commandLine, int showCommand) {
+  DWORD error = 0;
+  return kernel::StartProgramProcess(commandLine, showCommand, error, nullptr);
+}
+
+DWORD WaitForProgram(DWORD processId, DWORD timeoutMs) {
+  auto process = kernel::FindProcess(processId);
+  if (!process) return STILL_ACTIVE;
+  std::unique_lock lock(kernel::KernelLock());
+  auto ended = [&] { return process->exited; };
+  if (timeoutMs == INFINITE)
+    kernel::SignalChanged().wait(lock, ended);
+  else
+    kernel::SignalChanged().wait_for(lock, std::chrono::milliseconds(timeoutMs), ended);
+  return process->exited ? process->exitCode : STILL_ACTIVE;
+}
+
+}  // namespace host
+
+using namespace host::kernel;
+
+extern "C" {
+
+UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
+  if (!lpCmdLine) return 0;
+  DWORD error = 0;
+  if (!StartProgramProcess(lpCmdLine, static_cast<int>(uCmdShow), error, nullptr))
+    return error == ERROR_PATH_NOT_FOUND ? 3 : error == ERROR_BAD_FORMAT ? 11 : 2;
+  return 33;  // above 31: success
+}
+
+BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_ATTRIBUTES,
+                           LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA lpStartupInfo,
+                           LPPROCESS_INFORMATION lpProcessInformation) {
+  std::string line;
+  if (lpApplicationName)
+    line = std::string("\"") + lpApplicationName + "\"" + (lpCommandLine ? std::string(" ") + lpCommandLine : "");
+  else if (lpCommandLine)
+    line = lpCommandLine;
+  int show = SW_SHOWNORMAL;
+  if (lpStartupInfo && (lpStartupInfo->dwFlags & STARTF_USESHOWWINDOW)) show = lpStartupInfo->wShowWindow;
+  DWORD error = 0;
+  std::shared_ptr<ProcessState> process;
+  if (!StartProgramProcess(line, show, error, &process)) {
+    SetLastError(error);
+    return FALSE;
+  }
+  if (lpProcessInformation) {
+    lpProcessInformation->hProcess = NewProcessHandle(process);
+    lpProcessInformation->hThread = NULL;
+    lpProcessInformation->dwProcessId = process->process.id;
+    lpProcessInformation->dwThreadId = 0;
+  }
+  return TRUE;
+}
+
+LPSTR WINAPI GetCommandLineA(void) { return CurrentProcess().commandLine.data(); }
+
+void WINAPI GetStartupInfoA(LPSTARTUPINFOA lpStartupInfo) {
+  if (!lpStartupInfo) return;
+  *lpStartupInfo = STARTUPINFOA{};
+  lpStartupInfo->cb = sizeof(STARTUPINFOA);
+}
+
+}  // extern "C"

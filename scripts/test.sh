@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Everything CI checks, from a clean clone: install, build both configurations, run every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/bootstrap.sh
+for kind in plain sanitize; do
+  scripts/build.sh "$kind"
+  dir=build; [ "$kind" = sanitize ] && dir=build-sanitize
+  echo "== tests ($kind)"
+  (cd "$dir" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j "$(nproc)" --timeout 300)
+done

@@ -1,0 +1,38 @@
+// ovx: the station command. `ovx station init DIR` lays out a station;
+// `ovx tour [--out DIR]` boots one and shows what it holds.
+#include "station_layout.h"
+
+#include <host/station.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int Usage() {
+  std::fputs(
+      "usage:\n"
+      "  ovx station init DIR     lay out a default station in DIR\n"
+      "  ovx tour [--out DIR]     boot a station (a temporary one, or DIR) and show it\n",
+      stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 4 && !std::strcmp(argv[1], "station") && !std::strcmp(argv[2], "init"))
+    return ovx::InitStationCommand(argv[3]);
+  if (argc >= 2 && !std::strcmp(argv[1], "tour")) {
+    std::string out;
+    for (int i = 2; i < argc; ++i) {
+      if (!std::strcmp(argv[i], "--out") && i + 1 < argc)
+        out = argv[++i];
+      else
+        return Usage();
+    }
+    return ovx::TourCommand(out);
+  }
+  return Usage();
+}

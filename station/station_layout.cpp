@@ -1,0 +1,140 @@
+#include "station_layout.h"
+
+#include <host/station.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace ovx {
+namespace {
+
+// Registry keys a fresh installation of the utilities creates.
+const char* const kInstalledKeys[] = {
+    "SOFTWARE\\Orvane\\Deskforge",
+    "SOFTWARE\\Orvane\\Deskforge\\Current Settings",
+    "SOFTWARE\\Orvane\\Deskforge\\Schemes",
+    "SOFTWARE\\Orvane\\Panovue",
+};
+
+constexpr const char* kInstallFolder = "C:\\Program Files\\Orvane OVX Deskforge";
+constexpr const char* kMonitorFolder = "C:\\Program Files\\Orvane OVX Deskforge\\Mon";
+
+bool SetText(HKEY key, const char* name, const std::string& text) {
+  // Texts are stored with their length and without the terminating NUL.
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                        static_cast<DWORD>(text.size())) == ERROR_SUCCESS;
+}
+
+bool WriteInstalledRegistry() {
+  for (const char* path : kInstalledKeys) {
+    HKEY key;
+    DWORD disposition;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
+        ERROR_SUCCESS)
+      return false;
+    RegCloseKey(key);
+  }
+  HKEY deskforge;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstalledKeys[0], 0, KEY_ALL_ACCESS, &deskforge) != ERROR_SUCCESS)
+    return false;
+  DWORD type, size = 0;
+  bool ok = true;
+  if (RegQueryValueExA(deskforge, "OVXINFpath", nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    ok = SetText(deskforge, "OVXINFpath", kMonitorFolder);
+  RegCloseKey(deskforge);
+  return ok;
+}
+
+bool CreateFolders() {
+  for (const char* folder : {kInstallFolder, kMonitorFolder})
+    if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  return true;
+}
+
+void PrintTree(const fs::path& folder, const fs::path& root, int depth) {
+  std::vector<fs::directory_entry> entries(fs::directory_iterator(folder), fs::directory_iterator());
+  std::sort(entries.begin(), entries.end());
+  for (auto& entry : entries) {
+    std::printf("%*s%s%s\n", depth * 2, "", entry.path().filename().string().c_str(),
+                entry.is_directory() ? "\\" : "");
+    if (entry.is_directory() && !entry.is_symlink()) PrintTree(entry.path(), root, depth + 1);
+  }
+}
+
+void PrintKey(HKEY parent, const std::string& path, int depth) {
+  HKEY key;
+  if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  std::printf("%*s[%s]\n", depth * 2, "", path.c_str());
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE data[1024];
+    DWORD nameSize = sizeof name, dataSize = sizeof data, type;
+    if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+    if (type == REG_SZ)
+      std::printf("%*s\"%s\" = \"%.*s\"\n", depth * 2 + 2, "", name, static_cast<int>(dataSize), data);
+    else if (type == REG_DWORD && dataSize == 4)
+      std::printf("%*s\"%s\" = dword:%08lx\n", depth * 2 + 2, "", name,
+                  static_cast<unsigned long>(data[0] | data[1] << 8 | data[2] << 16 | (DWORD)data[3] << 24));
+    else
+      std::printf("%*s\"%s\" = (type %lu, %lu bytes)\n", depth * 2 + 2, "", name, type, dataSize);
+  }
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    if (RegEnumKeyA(key, i, name, sizeof name) != ERROR_SUCCESS) break;
+    PrintKey(key, name, depth + 1);
+  }
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+bool BootDefaultStation(const std::string& root) {
+  host::StationConfig config;
+  config.root = root;
+  config.realClock = true;
+  host::BootStation(config);
+  return CreateFolders() && WriteInstalledRegistry();
+}
+
+int InitStationCommand(const std::string& root) {
+  fs::create_directories(root);
+  bool ok = BootDefaultStation(root);
+  host::ShutdownStation();
+  if (!ok) {
+    std::fprintf(stderr, "ovx: could not lay out the station in %s\n", root.c_str());
+    return 1;
+  }
+  std::printf("station laid out in %s\n", root.c_str());
+  return 0;
+}
+
+int TourCommand(const std::string& outDir) {
+  std::string root = outDir;
+  bool temporary = root.empty();
+  if (temporary) {
+    char pattern[] = "/tmp/ovx-tour-XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    root = pattern;
+  }
+  fs::create_directories(root);
+  if (!BootDefaultStation(root)) {
+    std::fprintf(stderr, "ovx: the station did not boot\n");
+    return 1;
+  }
+  std::printf("== station %s\n", root.c_str());
+  std::printf("\n== drive C:\n");
+  PrintTree(fs::path(root) / "c", fs::path(root) / "c", 1);
+  std::printf("\n== registry, HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvane\n");
+  PrintKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane", 1);
+  host::ShutdownStation();
+  if (temporary) fs::remove_all(root);
+  return 0;
+}
+
+}  // namespace ovx

@@ -49,6 +49,6 @@ file(MAKE_DIRECTORY ${OVX_MODULE_DIR})
 
 function(ovx_optional_subdirectory dir)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${dir})
+    add_subdirectory(${CMAKE_SOURCE_DIR}/${dir} ${CMAKE_BINARY_DIR}/${dir})
   endif()
 endfunction()

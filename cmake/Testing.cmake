@@ -15,7 +15,7 @@ include(GoogleTest)
 function(ovx_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ovxhost ovxhost_testing GTest::gtest GTest::gmock ${T_LIBS})
+  target_link_libraries(${name} PRIVATE ovxhost ovxhost_testing GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     PROPERTIES ENVIRONMENT "OVX_MODULE_DIR=${OVX_MODULE_DIR};ASAN_OPTIONS=detect_leaks=0")

@@ -107,9 +107,12 @@ bool InstallModule(const std::string& fileName, const std::string& windowsFolder
   fs::path source = fs::path(dir) / fileName;
   std::error_code error;
   if (dir.empty() || !fs::exists(source, error)) return false;
-  kernel::ResolvedPath folder = kernel::ResolveWindowsPath(windowsFolder.c_str());
-  if (!folder.ok) return false;
-  fs::create_directories(folder.hostPath, error);
+  // Create the folder one component at a time, matching existing ones without regard to case.
+  for (size_t at = windowsFolder.find('\\', 3); ; at = windowsFolder.find('\\', at + 1)) {
+    std::string prefix = windowsFolder.substr(0, at);
+    if (prefix.size() > 3) CreateDirectoryA(prefix.c_str(), nullptr);
+    if (at == std::string::npos) break;
+  }
   kernel::ResolvedPath target = kernel::ResolveWindowsPath((windowsFolder + "\\" + fileName).c_str());
   if (!target.ok) return false;
   fs::remove(target.hostPath, error);

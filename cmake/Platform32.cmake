@@ -8,7 +8,8 @@ if(NOT CMAKE_BUILD_TYPE)
 endif()
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 
-add_compile_options(-m32 -Wall -Wextra)
+# GetProcAddress results are cast to their real types: the Win32 idiom.
+add_compile_options(-m32 -Wall -Wextra -Wno-cast-function-type)
 # The project builds with NOMINMAX, as C++ Win32 code usually does.
 add_compile_definitions(NOMINMAX)
 add_link_options(-m32)

@@ -11,8 +11,9 @@
 namespace host::registry {
 
 // The calls a fault can make fail. Each Win32 call that opens, creates or
-// sets passes through one of these (RegOpenKeyA and RegQueryValueA open,
-// RegCreateKeyA and RegSetValueA create, RegSetValueA also sets).
+// sets passes through one of these: RegOpenKeyA, RegQueryValueA and
+// RegDeleteKeyA open; RegCreateKeyA and RegSetValueA create; RegSetValueA
+// also sets.
 enum class Op { Open, Create, Set };
 
 // Makes `op` fail with `error` on the key at `keyPath` (e.g.

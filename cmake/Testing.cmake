@@ -17,6 +17,6 @@ function(ovx_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ovxhost ovxhost_testing GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
   gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 120
+    DISCOVERY_TIMEOUT 600
     PROPERTIES ENVIRONMENT "OVX_MODULE_DIR=${OVX_MODULE_DIR};ASAN_OPTIONS=detect_leaks=0")
 endfunction()

@@ -3,6 +3,7 @@
 #include <host/station.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -58,7 +59,7 @@ bool CreateFolders() {
 }
 
 void PrintTree(const fs::path& folder, const fs::path& root, int depth) {
-  std::vector<fs::directory_entry> entries(fs::directory_iterator(folder), fs::directory_iterator());
+  std::vector<fs::directory_entry> entries{fs::directory_iterator(folder), fs::directory_iterator()};
   std::sort(entries.begin(), entries.end());
   for (auto& entry : entries) {
     std::printf("%*s%s%s\n", depth * 2, "", entry.path().filename().string().c_str(),

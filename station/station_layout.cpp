@@ -53,7 +53,7 @@ bool WriteInstalledRegistry() {
 }
 
 bool CreateFolders() {
-  for (const char* folder : {kInstallFolder, kMonitorFolder})
+  for (const char* folder : {"C:\\Program Files", kInstallFolder, kMonitorFolder})
     if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
   return true;
 }

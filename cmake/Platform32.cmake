@@ -16,8 +16,11 @@ add_link_options(-m32)
 
 option(OVX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(OVX_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  # -O1: the sanitizers' usual level, and half the build time of -O2.
+  add_compile_options(-O1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+  add_library(ovx_sanitizer_defaults OBJECT ${CMAKE_CURRENT_LIST_DIR}/sanitizer_defaults.c)
+  link_libraries(ovx_sanitizer_defaults)
 endif()
 
 # Some machines cannot execute 32-bit binaries natively; those run them under

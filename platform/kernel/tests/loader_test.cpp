@@ -51,7 +51,9 @@ TEST_F(Loader, ResolvesOnlyTheModulesOwnExportsAndUndecoratesStdcallNames) {
     SCOPED_TRACE(c.name);
     FARPROC proc = GetProcAddress(module, c.name);
     EXPECT_EQ(proc != nullptr, c.found);
-    if (!c.found) EXPECT_EQ(GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
+    if (!c.found) {
+      EXPECT_EQ(GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
+    }
   }
   auto add = reinterpret_cast<int(WINAPI*)(int, int)>(GetProcAddress(module, "_Add@8"));
   ASSERT_NE(add, nullptr);

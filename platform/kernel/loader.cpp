@@ -8,6 +8,8 @@
 #include "kernel/paths.h"
 #include "kernel/process_table.h"
 
+#include <host/loader.h>
+
 #include <dlfcn.h>
 #include <link.h>
 #include <strings.h>
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <list>
 #include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -30,6 +33,8 @@ struct Loader {
   Module system;
   // Load order per process, so detach runs in reverse.
   std::map<DWORD, std::vector<Module*>> loadOrder;
+  // Exports tests hid: (upper-case file name, bare export name).
+  std::set<std::pair<std::string, std::string>> hiddenExports;
 };
 
 Loader& L() {
@@ -209,6 +214,7 @@ const bool kRegistered = [] {
         L().system = Module{};
         L().system.windowsPath = std::string(kSystemDirectory) + "\\KERNEL32.DLL";
         L().system.library = dlopen(nullptr, RTLD_NOW);
+        L().hiddenExports.clear();
         SetProcessEndHandler(DetachProcessModules);
       },
       [] {});
@@ -271,6 +277,26 @@ static std::string BareExportName(const char* name) {
   return bare;
 }
 
+static std::string UpperFileName(const std::string& path) {
+  std::string file = path.substr(path.find_last_of("\\/:") + 1);
+  for (char& c : file) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return file;
+}
+
+static bool IsHiddenExport(const Module* module, const std::string& bareName) {
+  return L().hiddenExports.count({UpperFileName(module->windowsPath), bareName}) != 0;
+}
+
+void host::HideExport(const std::string& moduleFile, const std::string& procName) {
+  std::lock_guard lock(KernelLock());
+  L().hiddenExports.insert({UpperFileName(moduleFile), BareExportName(procName.c_str())});
+}
+
+void host::ClearHiddenExports() {
+  std::lock_guard lock(KernelLock());
+  L().hiddenExports.clear();
+}
+
 extern "C" {
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
@@ -317,7 +343,8 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     SetLastError(ERROR_PROC_NOT_FOUND);
     return NULL;
   }
-  void* symbol = ModuleSymbol(module, BareExportName(lpProcName).c_str());
+  std::string bare = BareExportName(lpProcName);
+  void* symbol = IsHiddenExport(module, bare) ? nullptr : ModuleSymbol(module, bare.c_str());
   if (!symbol) {
     SetLastError(ERROR_PROC_NOT_FOUND);
     return NULL;

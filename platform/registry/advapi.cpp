@@ -75,10 +75,12 @@ LONG CopyData(const std::vector<BYTE>& bytes, LPBYTE buffer, LPDWORD size) {
   return ERROR_SUCCESS;
 }
 
-// Copies a name with its NUL into a buffer of `capacity` characters; on
-// ERROR_MORE_DATA the caller's count stays as it was.
+// Name buffers are counted in characters with room for the NUL. When a name
+// does not fit, the call gives ERROR_MORE_DATA and leaves the caller's count
+// as it was (Win32 documents no needed size for names).
 bool FitsWithNul(const std::string& text, DWORD capacity) { return text.size() + 1 <= capacity; }
 
+// Copies the name and its NUL; the count returned leaves the NUL out.
 void CopyName(const std::string& text, LPSTR buffer, LPDWORD count) {
   std::memcpy(buffer, text.c_str(), text.size() + 1);
   *count = static_cast<DWORD>(text.size());

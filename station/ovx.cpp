@@ -1,5 +1,5 @@
-// ovx: the station command. `ovx station init DIR` lays out a station;
-// `ovx tour [--out DIR]` boots one and shows what it holds.
+// ovx: the station command. `ovx station init DIR [--adapter NAME|FILE]` lays
+// out a station; `ovx tour [--out DIR]` boots one and shows what it holds.
 #include "station_layout.h"
 
 #include <host/station.h>
@@ -13,7 +13,10 @@ namespace {
 int Usage() {
   std::fputs(
       "usage:\n"
-      "  ovx station init DIR     lay out a default station in DIR\n"
+      "  ovx station init DIR [--adapter NAME|FILE]\n"
+      "                           lay out a default station in DIR, with an adapter preset\n"
+      "                           (default, panning, zoomed, two-boards, pnp-monitor, exact-version,\n"
+      "                           old-driver) or an adapter file; kept as DIR/adapter.ini\n"
       "  ovx tour [--out DIR]     boot a station (a temporary one, or DIR) and show it\n",
       stderr);
   return 2;
@@ -22,8 +25,16 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 4 && !std::strcmp(argv[1], "station") && !std::strcmp(argv[2], "init"))
-    return ovx::InitStationCommand(argv[3]);
+  if (argc >= 4 && !std::strcmp(argv[1], "station") && !std::strcmp(argv[2], "init")) {
+    std::string adapter;
+    for (int i = 4; i < argc; ++i) {
+      if (!std::strcmp(argv[i], "--adapter") && i + 1 < argc)
+        adapter = argv[++i];
+      else
+        return Usage();
+    }
+    return ovx::InitStationCommand(argv[3], adapter);
+  }
   if (argc >= 2 && !std::strcmp(argv[1], "tour")) {
     std::string out;
     for (int i = 2; i < argc; ++i) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "mode_file_inspect.h"
 #include "monitor_db_inspect.h"
 
 namespace ovx {
@@ -14,10 +15,20 @@ namespace {
 int InspectUsage() {
   std::fputs(
       "usage:\n"
-      "  ovx inspect [--json] FILE                 show the monitor tree of an OVX.MON or OVX.BIN\n"
+      "  ovx inspect [--json] FILE                 show the monitor tree of an OVX.MON or OVX.BIN,\n"
+      "                                            or the board and mode records of an OVX.INF\n"
       "  ovx inspect --write-cache OVX.MON OVX.BIN  write the cache of a database text\n",
       stderr);
   return 2;
+}
+
+// Enough of a file to tell an OVX.INF from the monitor database's files.
+std::string FileStart(const char* hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  std::string start(64, '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  start.resize(static_cast<size_t>(in.gcount()));
+  return start;
 }
 
 std::string MonitorTextPath(const char* monitorFolder) { return std::string(monitorFolder) + "\\OVX.MON"; }
@@ -38,7 +49,16 @@ int InspectCommand(int argc, char** argv) {
       return InspectUsage();
   }
   if (!file) return InspectUsage();
+  if (mode_file_inspect::LooksLikeModeFile(FileStart(file))) return mode_file_inspect::InspectModeFile(file, json, stdout);
   return monitor_db_inspect::InspectMonitorFile(file, json, stdout);
+}
+
+int ModeFileCommand(int argc, char** argv) {
+  if (argc != 4) {
+    std::fputs("usage: ovx mode-file DATABASE MANUFACTURER MODEL OVX.INF\n", stderr);
+    return 2;
+  }
+  return mode_file_inspect::WriteModeFileCommand(argv[0], argv[1], argv[2], argv[3], stderr);
 }
 
 bool InstallShippedMonitorDatabase(const std::string& shippedHostPath, const char* monitorFolder) {

@@ -13,6 +13,10 @@ namespace ovx {
 // says where) or the conversion failed, 2 a usage error or an unreadable file.
 int InspectCommand(int argc, char** argv);
 
+// `ovx mode-file DATABASE MANUFACTURER MODEL OVX.INF`: writes the OVX.INF the
+// Monitor page would write for that model. `args` are the words after "mode-file".
+int ModeFileCommand(int argc, char** argv);
+
 // Copies the shipped OVX.MON (a host file) into the station's monitor folder
 // unless that folder already holds one, so a user's edits survive a re-init.
 // OVX.BIN is not installed: the Monitor page writes it on first use.

@@ -1,5 +1,7 @@
 #include "station_layout.h"
 
+#include "inspect_command.h"
+
 #include <adapter_tour.h>
 #include <host/adapter.h>
 #include <host/station.h>
@@ -103,7 +105,8 @@ bool BootDefaultStation(const std::string& root) {
   config.root = root;
   config.realClock = true;
   host::BootStation(config);
-  return CreateFolders() && WriteInstalledRegistry();
+  return CreateFolders() && WriteInstalledRegistry() &&
+         InstallShippedMonitorDatabase(std::string(OVX_DATA_DIR) + "/OVX.MON", kMonitorFolder);
 }
 
 int InitStationCommand(const std::string& root, const std::string& adapter) {
@@ -147,6 +150,7 @@ int TourCommand(const std::string& outDir) {
   std::printf("\n== adapter\n");
   std::fflush(stdout);
   driver::PrintAdapterTour(stdout);
+  PrintMonitorDatabaseTour(kMonitorFolder, stdout);
   std::printf("\n== colour model\n");
   std::fflush(stdout);
   if (colour::ColourModelTour(stdout) != 0) std::printf("(the display takes no gamma ramps)\n");

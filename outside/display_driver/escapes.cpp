@@ -7,31 +7,13 @@
 #include <cstring>
 
 #include "adapter_model.h"
+#include "driver_escape.h"
 
 namespace host::adapter {
 namespace {
 
-enum : DWORD {
-  kVersion = 0xC4D8AA00,
-  kOnTheFlyDepth = 0xC4D8ACD6,
-  kDisplayState = 0xC4D8ACED,
-  kVisibleOrigin = 0xC4D8ACEF,
-  kModeSettable = 0xC4D8ACEE,
-  kModeChangeBracket = 0xC4D8ACCE,
-  kDepthOnTheFly = 0xC4D8ACD7,
-  kDisplayResolution = 0xC4D8ACDE,
-  kRestart = 0xC4D8ACEA,
-  kRefreshRates = 0xC4D8ACE0,
-  kBuiltInTiming = 0xC4D8ACD8,
-  kTimingState = 0xC4D8ACE1,
-  kProgramTiming = 0xC4D8ACE3,
-  kTimingSource = 0xC4D8ACE7,
-  kBoardCount = 0xC4D8ACDF,
-  kBoardDescription = 0xC4D8ACE2,
-  kMonitorDeviceKey = 0xC4D8ACDC,
-  kMonitorDdc = 0xC4D8ACD0,
-  kModeSuitsPnp = 0xC4D8ACC1,
-};
+// The sub-function codes are the interface the utilities are written against.
+using namespace driver;
 
 DWORD WordAt(const BYTE* bytes, int index) {
   const BYTE* p = bytes + 4 * index;

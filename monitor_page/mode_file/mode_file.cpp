@@ -1,7 +1,6 @@
 // Reading and writing OVX.INF. Records are encoded and decoded field by field, little-endian.
 #include "mode_file.h"
 
-#include <stdarg.h>
 #include <string.h>
 
 #include <new>
@@ -9,15 +8,14 @@
 namespace mode_file {
 namespace {
 
-char g_problem[512];
+// wsprintfA writes at most 1024 bytes, the NUL included.
+char g_problem[1024];
 
 void ClearProblem() { g_problem[0] = 0; }
 
-void SetProblem(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  wvsprintfA(g_problem, format, args);
-  va_end(args);
+template <class... Args>
+void SetProblem(const char* format, Args... args) {
+  wsprintfA(g_problem, format, args...);
 }
 
 // ---- Little-endian fields ----

@@ -243,6 +243,25 @@ const bool kWired = [] {
   return true;
 }();
 
+// GetDC and GetWindowDC: the desktop (or no window) gets a screen DC; every
+// answer, a refusal included, goes into the adapter's log.
+HDC TakeDC(HWND hWnd, bool wholeWindow) {
+  bool desktop = IsDesktopOrNull(hWnd);
+  if (!desktop && !IsWindow(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return NULL;
+  }
+  HDC dc = NULL;
+  if (!host::adapter::GetDCFaultActive()) {
+    if (desktop)
+      dc = host::gdi::CreateScreenDC();
+    else
+      dc = wholeWindow ? MakeWindowDC(hWnd, true) : ClientDC(hWnd);
+  }
+  host::adapter::NoteGetDC(hWnd, dc);
+  return dc;
+}
+
 }  // namespace
 
 void NoteWindowAreasChanged() { gdi::WindowAreasChanged(); }
@@ -258,29 +277,9 @@ using namespace host::user;
 
 extern "C" {
 
-HDC WINAPI GetDC(HWND hWnd) {
-  bool desktop = IsDesktopOrNull(hWnd);
-  if (!desktop && !IsWindow(hWnd)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return NULL;
-  }
-  HDC dc = NULL;
-  if (!host::adapter::GetDCFaultActive()) dc = desktop ? host::gdi::CreateScreenDC() : ClientDC(hWnd);
-  host::adapter::NoteGetDC(hWnd, dc);
-  return dc;
-}
+HDC WINAPI GetDC(HWND hWnd) { return TakeDC(hWnd, false); }
 
-HDC WINAPI GetWindowDC(HWND hWnd) {
-  bool desktop = IsDesktopOrNull(hWnd);
-  if (!desktop && !IsWindow(hWnd)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return NULL;
-  }
-  HDC dc = NULL;
-  if (!host::adapter::GetDCFaultActive()) dc = desktop ? host::gdi::CreateScreenDC() : MakeWindowDC(hWnd, true);
-  host::adapter::NoteGetDC(hWnd, dc);
-  return dc;
-}
+HDC WINAPI GetWindowDC(HWND hWnd) { return TakeDC(hWnd, true); }
 
 // 1 when the DC was the window's (a CS_OWNDC window's own DC stays); 0 otherwise.
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {

@@ -1,6 +1,7 @@
 #include "station_layout.h"
 
 #include "inspect_command.h"
+#include "window_tour.h"
 
 #include <adapter_tour.h>
 #include <host/adapter.h>
@@ -151,6 +152,9 @@ int TourCommand(const std::string& outDir) {
   std::fflush(stdout);
   driver::PrintAdapterTour(stdout);
   PrintMonitorDatabaseTour(kMonitorFolder, stdout);
+  std::printf("\n== windows\n");
+  std::fflush(stdout);
+  WindowTour((fs::path(root) / "tour-window.png").string(), stdout);
   std::printf("\n== colour model\n");
   std::fflush(stdout);
   if (colour::ColourModelTour(stdout) != 0) std::printf("(the display takes no gamma ramps)\n");

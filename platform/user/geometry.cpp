@@ -173,6 +173,14 @@ POINT ClientOrigin(const Window& window) {
   return p;
 }
 
+// A visible window that only moves keeps its pixels unless the caller says otherwise.
+static bool KeepsItsBits(const Window& window, const WINDOWPOS& pos, const RECT& oldRect, const RECT& newRect) {
+  if (!(window.style & WS_VISIBLE) || (pos.flags & (SWP_NOCOPYBITS | SWP_NOREDRAW | SWP_HIDEWINDOW))) return false;
+  if (EqualRect(&oldRect, &newRect)) return false;
+  return oldRect.right - oldRect.left == newRect.right - newRect.left &&
+         oldRect.bottom - oldRect.top == newRect.bottom - newRect.top;
+}
+
 void ApplyWindowPos(WINDOWPOS& pos) {
   auto window = FindWindowPtr(pos.hwnd);
   if (!window) return;
@@ -188,6 +196,12 @@ void ApplyWindowPos(WINDOWPOS& pos) {
   RECT newRect{pos.x, pos.y, pos.x + pos.cx, pos.y + pos.cy};
   RECT newClient = NewClient(window, newRect, pos);
   bool wasVisible = window->style & WS_VISIBLE;
+  RECT oldScreen = ScreenRect(*window);
+  ScreenBits kept;
+  if (KeepsItsBits(*window, pos, oldRect, newRect)) {
+    RECT onScreen, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (IntersectRect(&onScreen, &oldScreen, &screen)) kept = SaveScreenBits(onScreen);
+  }
   {
     Lock lock(UserLock());
     window->rect = newRect;
@@ -215,6 +229,13 @@ void ApplyWindowPos(WINDOWPOS& pos) {
     ActivateWindow(pos.hwnd, false);
   if ((pos.flags & SWP_HIDEWINDOW) && IsTopLevel(*window) && CurrentQueue()->active == pos.hwnd)
     ActivateOtherWindow(pos.hwnd);
+  if (wasVisible && (moved || !visible) && !(pos.flags & SWP_NOREDRAW) && IsTopLevel(*window))
+    PaintDesktop(oldScreen);
+  if (kept.dc) {
+    RECT newScreen = ScreenRect(*window);
+    RestoreScreenBits(kept, pos.hwnd, {kept.area.left - oldScreen.left + newScreen.left,
+                                       kept.area.top - oldScreen.top + newScreen.top});
+  }
   if (visible && !(pos.flags & SWP_NOREDRAW)) PaintFrameAndEraseNow(pos.hwnd);
   if (EqualRect(&oldClient, &newClient) ||
       (oldClient.right - oldClient.left == newClient.right - newClient.left &&

@@ -121,6 +121,7 @@ void OnDisplayChanged(int width, int height, int bitsPerPixel) {
     U().cursor.x = std::clamp<LONG>(U().cursor.x, limits.left, limits.right - 1);
     U().cursor.y = std::clamp<LONG>(U().cursor.y, limits.top, limits.bottom - 1);
   }
+  PaintDesktop({0, 0, width, height});
   Broadcast(WM_DISPLAYCHANGE, bitsPerPixel, MAKELPARAM(width, height), false);
 }
 

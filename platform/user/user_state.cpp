@@ -38,13 +38,18 @@ void OnBoot() {
   U().displayBitsPerPixel = adapter::CurrentState().bitsPerPixel;
   ResetSystemColors();
   ResetRecords();
-  lock.unlock();
+}
+
+// After the GDI's boot: the screen exists, and the GDI's own display-change
+// listener (a new screen surface) comes before this one.
+void OnScreenReady() {
   // The adapter's listeners are cleared at its boot, which comes before this one.
   adapter::AddListener([](adapter::Event event) {
     if (event != adapter::Event::ModeChanged) return;
     adapter::State s = adapter::CurrentState();
     OnDisplayChanged(s.desktopWidth, s.desktopHeight, s.bitsPerPixel);
   });
+  PaintDesktop({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 void OnShutdown() {
@@ -78,6 +83,7 @@ void FreeThreadQueue(DWORD threadId) {
 struct Registration {
   Registration() {
     RegisterStationHook(30, OnBoot, OnShutdown);
+    RegisterStationHook(32, OnScreenReady, [] {});
     kernel::AddThreadEndHandler(FreeThreadQueue);
   }
 } registration;

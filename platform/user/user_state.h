@@ -202,5 +202,17 @@ void DestroyWindowMenus(Window& window);
 // take their origin and clip again; a window's own DC goes with it. Both are safe under UserLock().
 void NoteWindowAreasChanged();
 void ForgetOwnDC(Window& window);
+// Fills the uncovered part of `area` (screen coordinates) with the desktop's background. Not under UserLock().
+void PaintDesktop(const RECT& area);
+// The pixels of a screen area, kept while a window moves. Not under UserLock().
+struct ScreenBits {
+  RECT area{};
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ previous = nullptr;
+};
+ScreenBits SaveScreenBits(const RECT& area);
+// Draws the kept pixels with their top-left corner at screen point `to`, through the window's DC, and frees them.
+void RestoreScreenBits(ScreenBits& bits, HWND hwnd, POINT to);
 
 }  // namespace host::user

@@ -243,6 +243,21 @@ const bool kWired = [] {
   return true;
 }();
 
+// What of `area` (screen coordinates) no visible top-level window covers.
+std::vector<RECT> UncoveredDesktop(const RECT& area, HBRUSH* background) {
+  Lock lock(UserLock());
+  std::vector<RECT> rects{area};
+  auto desktop = FindWindowPtr(U().desktop);
+  if (!desktop) return {};
+  *background = desktop->cls ? desktop->cls->background : nullptr;
+  Intersect(rects, desktop->rect);
+  for (HWND top : desktop->children) {
+    auto window = FindWindowPtr(top);
+    if (window && (window->style & WS_VISIBLE)) Subtract(rects, ScreenRect(*window));
+  }
+  return rects;
+}
+
 // GetDC and GetWindowDC: the desktop (or no window) gets a screen DC; every
 // answer, a refusal included, goes into the adapter's log.
 HDC TakeDC(HWND hWnd, bool wholeWindow) {
@@ -265,6 +280,44 @@ HDC TakeDC(HWND hWnd, bool wholeWindow) {
 }  // namespace
 
 void NoteWindowAreasChanged() { gdi::WindowAreasChanged(); }
+
+// The desktop runs no program's procedure: the window manager fills what of
+// it is uncovered with its background at once, as Windows' desktop does.
+void PaintDesktop(const RECT& area) {
+  HBRUSH background = nullptr;
+  std::vector<RECT> rects = UncoveredDesktop(area, &background);
+  if (rects.empty() || !background) return;
+  HDC dc = gdi::CreateScreenDC();
+  for (const RECT& r : rects) FillRect(dc, &r, background);
+  gdi::DeleteWindowDC(dc);
+}
+
+// A window that moves keeps its pixels: they are copied from where it was to
+// where it is (the part of the old place that was on the screen).
+ScreenBits SaveScreenBits(const RECT& area) {
+  ScreenBits bits;
+  bits.area = area;
+  HDC screen = gdi::CreateScreenDC();
+  bits.dc = CreateCompatibleDC(screen);
+  bits.bitmap = CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top);
+  bits.previous = SelectObject(bits.dc, bits.bitmap);
+  BitBlt(bits.dc, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+  gdi::DeleteWindowDC(screen);
+  return bits;
+}
+
+void RestoreScreenBits(ScreenBits& bits, HWND hwnd, POINT to) {
+  HDC dc = MakeWindowDC(hwnd, true);
+  RECT frame;
+  GetWindowRect(hwnd, &frame);
+  BitBlt(dc, to.x - frame.left, to.y - frame.top, bits.area.right - bits.area.left, bits.area.bottom - bits.area.top,
+         bits.dc, 0, 0, SRCCOPY);
+  gdi::DeleteWindowDC(dc);
+  SelectObject(bits.dc, bits.previous);
+  DeleteObject(bits.bitmap);
+  DeleteDC(bits.dc);
+  bits = {};
+}
 
 void ForgetOwnDC(Window& window) {
   if (window.ownDC) gdi::DeleteWindowDC(window.ownDC);  // lock-free on the GDI side

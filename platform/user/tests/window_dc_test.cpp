@@ -67,7 +67,7 @@ TEST_F(WindowDCs, PaintingAChildInWmPaintLandsOnTheScreen) {
   EXPECT_EQ(At(40, 50), kRed) << "the child's client corner";
   EXPECT_EQ(At(89, 99), kRed);
   EXPECT_EQ(At(90, 50), kWhite) << "the parent, erased with its class brush";
-  EXPECT_EQ(At(29, 50), kBlack) << "outside both";
+  EXPECT_EQ(At(29, 50), GetSysColor(COLOR_BACKGROUND)) << "outside both: the desktop";
   std::string shot = (std::filesystem::temp_directory_path() / "ovx-window-dc-test.png").string();
   EXPECT_TRUE(gdi::SaveScreenshot(shot, RECT{30, 40, 230, 140}));
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
@@ -172,6 +172,24 @@ TEST_F(WindowDCs, OwnDCKeepsItsAttributesAndGoesWithItsWindow) {
   EndPaint(hwnd, &ps);
   DestroyWindow(hwnd);
   EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 0) << "the DC went with the window";
+}
+
+TEST_F(WindowDCs, AMovedWindowKeepsItsPixelsAndUncoversTheDesktop) {
+  const COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+  EXPECT_EQ(At(500, 500), desktop) << "the desktop is painted after a display change";
+  HWND hwnd = Make("w", WS_POPUP | WS_VISIBLE, nullptr, {100, 100, 200, 160});
+  UpdateWindow(hwnd);
+  FillClient(hwnd, kGreen);
+  ClearLog();
+  SetWindowPos(hwnd, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_EQ(At(150, 120), kGreen) << "the pixels came along";
+  EXPECT_EQ(At(249, 179), kGreen);
+  EXPECT_EQ(At(100, 100), desktop) << "where it was";
+  EXPECT_EQ(At(149, 130), desktop);
+  for (auto& e : Recorder::Get().Entries()) EXPECT_NE(e.msg, (UINT)WM_PAINT) << "a move alone asks for no painting";
+  SetWindowPos(hwnd, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOCOPYBITS);
+  EXPECT_EQ(At(150, 120), desktop);
+  EXPECT_NE(At(300, 300), kGreen) << "without its bits it is painted anew";
 }
 
 TEST_F(WindowDCs, FramesAndCaptionsAreDrawn) {

@@ -1,5 +1,6 @@
 #include "inspect_command.h"
 
+#include <host/station.h>
 #include <windows.h>
 
 #include <cstring>
@@ -91,6 +92,16 @@ void PrintMonitorDatabaseTour(const char* monitorFolder, FILE* out) {
   std::fprintf(out, "  %d manufacturers, %d models, %d timings\n", summary.manufacturers, summary.models,
                summary.timings);
   if (!summary.ok) std::fprintf(out, "  the read stopped: %s\n", summary.problem.c_str());
+}
+
+void PrintModeFileTour(const char* monitorFolder, const char* manufacturer, const char* model, FILE* out) {
+  const std::string database = host::HostPath(MonitorTextPath(monitorFolder));
+  const std::string modeFile = host::HostPath(std::string(monitorFolder) + "\\OVX.INF");
+  std::fprintf(out, "\n== mode file for \"%s\" \"%s\"\n", manufacturer, model);
+  std::fflush(out);
+  if (mode_file_inspect::WriteModeFileCommand(database, manufacturer, model, modeFile, out) != 0) return;
+  std::fflush(out);
+  mode_file_inspect::InspectModeFile(modeFile, false, out);
 }
 
 }  // namespace ovx

@@ -27,4 +27,9 @@ bool InstallShippedMonitorDatabase(const std::string& shippedHostPath, const cha
 // not be read.
 void PrintMonitorDatabaseTour(const char* monitorFolder, FILE* out);
 
+// The tour's lines on the mode file: writes OVX.INF into `monitorFolder` for
+// one model of the station's database, as the Monitor page's apply does, and
+// shows what it holds.
+void PrintModeFileTour(const char* monitorFolder, const char* manufacturer, const char* model, FILE* out);
+
 }  // namespace ovx

@@ -152,6 +152,7 @@ int TourCommand(const std::string& outDir) {
   std::fflush(stdout);
   driver::PrintAdapterTour(stdout);
   PrintMonitorDatabaseTour(kMonitorFolder, stdout);
+  PrintModeFileTour(kMonitorFolder, "(Standard monitor types)", "Super VGA 1024x768", stdout);
   std::printf("\n== windows\n");
   std::fflush(stdout);
   WindowTour((fs::path(root) / "tour-window.png").string(), stdout);

@@ -109,6 +109,13 @@ class MemoryTable {
     return AddFixed(moved);
   }
 
+  int Count() const { return static_cast<int>(blocks_.size()); }
+  int CountLocked() const {
+    int locked = 0;
+    for (const auto& entry : blocks_) locked += entry.second.locks > 0;
+    return locked;
+  }
+
   // Removes the handle and returns its memory to be freed.
   char* Remove(HGLOBAL handle) {
     auto found = blocks_.find(Key(handle));
@@ -341,6 +348,16 @@ Block* FindHeapBlock(MemoryTable& table, LPCVOID address) {
 void FailAllocationsAfter(int n) { gAllocationsBeforeFault = n < 0 ? 0 : n; }
 
 void ResetAllocationFaults() { gAllocationsBeforeFault = -1; }
+
+int LiveBlocks() {
+  std::lock_guard lock(Table().mutex);
+  return Table().Count();
+}
+
+int LockedBlocks() {
+  std::lock_guard lock(Table().mutex);
+  return Table().CountLocked();
+}
 
 }  // namespace host::memory
 

@@ -268,6 +268,23 @@ TEST_P(MemoryTest, ImpossibleSizeFailsCleanly) {
   f().free(block);
 }
 
+TEST_P(MemoryTest, LiveAndLockedCountsFollowTheBlocks) {
+  int live = host::memory::LiveBlocks(), locked = host::memory::LockedBlocks();
+  HGLOBAL fixed = f().alloc(GMEM_FIXED, 16), moveable = f().alloc(GMEM_MOVEABLE, 16);
+  EXPECT_EQ(host::memory::LiveBlocks(), live + 2);
+  f().lock(moveable);
+  f().lock(moveable);
+  f().lock(fixed);  // a fixed block never counts as locked
+  EXPECT_EQ(host::memory::LockedBlocks(), locked + 1);
+  f().unlock(moveable);
+  EXPECT_EQ(host::memory::LockedBlocks(), locked + 1);
+  f().unlock(moveable);
+  EXPECT_EQ(host::memory::LockedBlocks(), locked);
+  f().free(fixed);
+  f().free(moveable);
+  EXPECT_EQ(host::memory::LiveBlocks(), live);
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, MemoryTest, ::testing::Values(kLocal, kGlobal),
                          [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.name); });
 

@@ -10,4 +10,9 @@ namespace host::memory {
 void FailAllocationsAfter(int n);
 void ResetAllocationFaults();
 
+// How many Local, Global and process heap blocks exist, and how many moveable
+// blocks are locked: a caller that leaks a block or a lock changes them.
+int LiveBlocks();
+int LockedBlocks();
+
 }  // namespace host::memory

@@ -588,6 +588,11 @@ int WriteUserModel(const MonitorManufacturer* manufacturer, const MonitorModel* 
   BuildSectionName(manufacturer, model, section);
   if (!NamesCarryBack(manufacturer, model, section)) return 0;
   const int count = CountTimings(model);
+  if (count == 0) {
+    // Its section would hold no key line, and a read finds no model there.
+    SetProblem("model \"%s\" has no timings to write", model->name);
+    return 0;
+  }
   HeapArray<UserTiming> timings(count);
   if (!timings.data()) {
     SetProblem("out of memory writing model \"%s\"", model->name);

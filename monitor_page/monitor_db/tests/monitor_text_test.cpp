@@ -377,6 +377,11 @@ TEST_F(UserModels, NamesAndTimingsThatCannotComeBackAreRefused) {
     EXPECT_EQ(ReadMon(), before);
     FreeManufacturer(maker);
   }
+  // A model without timings would be a section that reads back as no model.
+  WriteMon(before);
+  EXPECT_EQ(WriteUserModel(user_, Keep(MakeModel("Studio", {})), kMonPath), 0);
+  EXPECT_STRNE(LastMonitorDbProblem(), "");
+  EXPECT_EQ(ReadMon(), before);
   // The longest model name whose timing section names still fit (83) is written.
   WriteMon(before);
   EXPECT_EQ(WriteUserModel(user_, Keep(MakeModel(std::string(51, 'n').c_str(), {ok})), kMonPath), 1)

@@ -86,7 +86,7 @@ inline TimingBlock Timing(LONG clock, LONG hDisp, LONG hfp, LONG hsync, LONG hbp
 inline TimingBlock Vga(LONG clock = 25175) { return Timing(clock, 640, 16, 96, 48, 480, 10, 2, 33); }
 inline TimingBlock Svga() { return Timing(40000, 800, 40, 128, 88, 600, 1, 4, 23, 0, 0); }
 
-struct NodeSpec {
+struct NodeRecipe {
   LONG resolution;
   DWORD depth;
   DWORD zoom;
@@ -127,7 +127,7 @@ class ModeFileTest : public host::testing::StationTest {
 
   // A model appended to its manufacturer (created at the end of the list when new); nodes in timing order.
   monitor_db::MonitorModel* AddModel(const std::string& manufacturer, const std::string& name, DWORD handle,
-                                     const std::vector<NodeSpec>& nodes) {
+                                     const std::vector<NodeRecipe>& nodes) {
     monitor_db::MonitorManufacturer* maker = tree_;
     monitor_db::MonitorManufacturer* last = nullptr;
     for (; maker && manufacturer != maker->name; maker = maker->next) last = maker;
@@ -141,13 +141,13 @@ class ModeFileTest : public host::testing::StationTest {
     model->next = maker->models;
     if (maker->models) maker->models->prev = model;
     maker->models = model;
-    for (const NodeSpec& spec : nodes) {
+    for (const NodeRecipe& recipe : nodes) {
       monitor_db::MonitorTiming* node = monitor_db::NewTiming();
-      node->resolution = spec.resolution;
-      node->depth = spec.depth;
-      node->zoom = spec.zoom;
-      node->interlaced = spec.interlaced;
-      node->block = spec.block;
+      node->resolution = recipe.resolution;
+      node->depth = recipe.depth;
+      node->zoom = recipe.zoom;
+      node->interlaced = recipe.interlaced;
+      node->block = recipe.block;
       monitor_db::AppendOldestTiming(model, node);
     }
     return model;

@@ -62,9 +62,26 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
   DeleteObject(brush);
 }
 
+namespace {
+
+// One ring of a 3-D edge: `topLeft` along the top and left, `bottomRight` along the other two sides.
+void EdgeRing(HDC dc, const RECT& r, int topLeft, int bottomRight) {
+  FillSolid(dc, {r.left, r.top, r.right - 1, r.top + 1}, topLeft);
+  FillSolid(dc, {r.left, r.top, r.left + 1, r.bottom - 1}, topLeft);
+  FillSolid(dc, {r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
+  FillSolid(dc, {r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+}
+
+}  // namespace
+
+// Drawn ring by ring: a raised face is the "soft" push-button edge (white outside, light grey
+// inside at the top left), which DrawEdge's plain EDGE_RAISED does not give.
 void DrawButtonFace(HDC dc, RECT rect, bool pushed) {
   FillSolid(dc, rect, COLOR_BTNFACE);
-  DrawEdge(dc, &rect, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  if (rect.right - rect.left < 4 || rect.bottom - rect.top < 4) return;
+  EdgeRing(dc, rect, pushed ? COLOR_3DSHADOW : COLOR_3DHILIGHT, pushed ? COLOR_3DHILIGHT : COLOR_3DDKSHADOW);
+  InflateRect(&rect, -1, -1);
+  EdgeRing(dc, rect, pushed ? COLOR_3DDKSHADOW : COLOR_3DLIGHT, pushed ? COLOR_3DLIGHT : COLOR_3DSHADOW);
 }
 
 void DottedLine(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour) {
@@ -83,9 +100,7 @@ void GreyOut(HDC dc, const RECT& rect) {
     for (int x = rect.left + ((y - rect.top) & 1); x < rect.right; x += 2) SetPixel(dc, x, y, face);
 }
 
-POINT MousePoint(LPARAM lParam) {
-  return {static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
+POINT MousePoint(LPARAM lParam) { return {static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))}; }
 
 void CopyText(const std::string& text, LPSTR buffer, int capacity) {
   if (!buffer || capacity <= 0) return;

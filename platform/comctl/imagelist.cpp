@@ -43,19 +43,25 @@ bool Valid(HIMAGELIST list) {
 bool HasMask(const _IMAGELIST& list) { return (list.flags & ILC_MASK) != 0; }
 
 // The 16 colours of the VGA palette: index 0 black, 15 white, as the mask operations need.
-const RGBQUAD kVga[16] = {{0, 0, 0, 0},     {0, 0, 128, 0},     {0, 128, 0, 0},   {0, 128, 128, 0},
-                          {128, 0, 0, 0},   {128, 0, 128, 0},   {128, 128, 0, 0}, {192, 192, 192, 0},
+const RGBQUAD kVga[16] = {{0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
+                          {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
                           {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
-                          {255, 0, 0, 0},   {255, 0, 255, 0},   {255, 255, 0, 0}, {255, 255, 255, 0}};
+                          {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
 
 int DepthOf(UINT flags) {
   switch (flags & 0xFE) {
-    case ILC_COLOR8: return 8;
-    case ILC_COLOR16: return 16;
-    case ILC_COLOR24: return 24;
-    case ILC_COLOR32: return 32;
-    case ILC_COLORDDB: return 0;
-    default: return 4;  // ILC_COLOR and ILC_COLOR4
+    case ILC_COLOR8:
+      return 8;
+    case ILC_COLOR16:
+      return 16;
+    case ILC_COLOR24:
+      return 24;
+    case ILC_COLOR32:
+      return 32;
+    case ILC_COLORDDB:
+      return 0;
+    default:
+      return 4;  // ILC_COLOR and ILC_COLOR4
   }
 }
 
@@ -251,9 +257,7 @@ BOOL WINAPI ImageList_Destroy(HIMAGELIST himl) {
   return TRUE;
 }
 
-int WINAPI ImageList_GetImageCount(HIMAGELIST himl) {
-  return Valid(himl) ? static_cast<int>(himl->images.size()) : 0;
-}
+int WINAPI ImageList_GetImageCount(HIMAGELIST himl) { return Valid(himl) ? static_cast<int>(himl->images.size()) : 0; }
 
 BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy) {
   if (!Valid(himl) || !cx || !cy) return FALSE;

@@ -240,8 +240,7 @@ BOOL GetItem(ListView& lv, LV_ITEMA* out) {
 BOOL SetItem(ListView& lv, const LV_ITEMA* in) {
   if (!in || !Valid(lv, in->iItem)) return FALSE;
   ApplyItem(lv.items[in->iItem], *in);
-  if ((in->mask & LVIF_STATE) && in->iSubItem == 0 && !SetState(lv, in->iItem, in->state, in->stateMask))
-    return FALSE;
+  if ((in->mask & LVIF_STATE) && in->iSubItem == 0 && !SetState(lv, in->iItem, in->state, in->stateMask)) return FALSE;
   InvalidateRect(lv.hwnd, nullptr, TRUE);
   return TRUE;
 }
@@ -371,12 +370,19 @@ void ButtonDown(ListView& lv, POINT pt, bool doubleClick) {
 
 LRESULT ListMessage(ListView& lv, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case LVM_GETITEMCOUNT: return Count(lv);
-    case LVM_INSERTITEMA: return Insert(lv, reinterpret_cast<const LV_ITEMA*>(lParam));
-    case LVM_DELETEITEM: return Delete(lv, static_cast<int>(wParam));
-    case LVM_DELETEALLITEMS: DeleteAll(lv); return TRUE;
-    case LVM_GETITEMA: return GetItem(lv, reinterpret_cast<LV_ITEMA*>(lParam));
-    case LVM_SETITEMA: return SetItem(lv, reinterpret_cast<const LV_ITEMA*>(lParam));
+    case LVM_GETITEMCOUNT:
+      return Count(lv);
+    case LVM_INSERTITEMA:
+      return Insert(lv, reinterpret_cast<const LV_ITEMA*>(lParam));
+    case LVM_DELETEITEM:
+      return Delete(lv, static_cast<int>(wParam));
+    case LVM_DELETEALLITEMS:
+      DeleteAll(lv);
+      return TRUE;
+    case LVM_GETITEMA:
+      return GetItem(lv, reinterpret_cast<LV_ITEMA*>(lParam));
+    case LVM_SETITEMA:
+      return SetItem(lv, reinterpret_cast<const LV_ITEMA*>(lParam));
     case LVM_GETITEMTEXTA: {
       auto* item = reinterpret_cast<LV_ITEMA*>(lParam);
       if (!item || !Valid(lv, static_cast<int>(wParam))) return 0;
@@ -404,7 +410,8 @@ LRESULT ListMessage(ListView& lv, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LVM_GETSELECTEDCOUNT:
       return std::count_if(lv.items.begin(), lv.items.end(),
                            [](const ListItem& item) { return (item.state & LVIS_SELECTED) != 0; });
-    case LVM_GETNEXTITEM: return NextItem(lv, static_cast<int>(wParam), LOWORD(lParam));
+    case LVM_GETNEXTITEM:
+      return NextItem(lv, static_cast<int>(wParam), LOWORD(lParam));
     case LVM_GETITEMPOSITION: {
       auto* pt = reinterpret_cast<POINT*>(lParam);
       if (!pt || !Valid(lv, static_cast<int>(wParam))) return FALSE;
@@ -435,30 +442,38 @@ LRESULT ListMessage(ListView& lv, UINT msg, WPARAM wParam, LPARAM lParam) {
       info->iItem = HitTest(lv, info->pt, &info->flags);
       return info->iItem;
     }
-    case LVM_ARRANGE: Arrange(lv); return TRUE;
+    case LVM_ARRANGE:
+      Arrange(lv);
+      return TRUE;
     case LVM_GETITEMSPACING: {
       SIZE cell = Cell();
       return wParam ? MAKELONG(cell.cx / 2, LineHeight(lv)) : MAKELONG(cell.cx, cell.cy);
     }
     case LVM_ENSUREVISIBLE:
     case LVM_UPDATE:
-    case LVM_REDRAWITEMS: InvalidateRect(lv.hwnd, nullptr, TRUE); return TRUE;
-    case LVM_INSERTCOLUMNA: return InsertColumn(lv, static_cast<int>(wParam), reinterpret_cast<LV_COLUMNA*>(lParam));
-    case LVM_GETCOLUMNA: return GetColumn(lv, static_cast<int>(wParam), reinterpret_cast<LV_COLUMNA*>(lParam));
-    case LVM_SETCOLUMNA: return SetColumn(lv, static_cast<int>(wParam), reinterpret_cast<LV_COLUMNA*>(lParam));
+    case LVM_REDRAWITEMS:
+      InvalidateRect(lv.hwnd, nullptr, TRUE);
+      return TRUE;
+    case LVM_INSERTCOLUMNA:
+      return InsertColumn(lv, static_cast<int>(wParam), reinterpret_cast<LV_COLUMNA*>(lParam));
+    case LVM_GETCOLUMNA:
+      return GetColumn(lv, static_cast<int>(wParam), reinterpret_cast<LV_COLUMNA*>(lParam));
+    case LVM_SETCOLUMNA:
+      return SetColumn(lv, static_cast<int>(wParam), reinterpret_cast<LV_COLUMNA*>(lParam));
     case LVM_DELETECOLUMN:
       if (wParam >= lv.columns.size()) return FALSE;
       lv.columns.erase(lv.columns.begin() + static_cast<long>(wParam));
       InvalidateRect(lv.hwnd, nullptr, TRUE);
       return TRUE;
-    case LVM_GETCOLUMNWIDTH: return wParam < lv.columns.size() ? lv.columns[wParam].cx : 0;
+    case LVM_GETCOLUMNWIDTH:
+      return wParam < lv.columns.size() ? lv.columns[wParam].cx : 0;
     case LVM_SETCOLUMNWIDTH:
       if (wParam >= lv.columns.size()) return FALSE;
       lv.columns[wParam].cx = static_cast<SHORT>(LOWORD(lParam));
       InvalidateRect(lv.hwnd, nullptr, TRUE);
       return TRUE;
     case LVM_GETIMAGELIST:
-      return reinterpret_cast<LRESULT>(wParam == LVSIL_SMALL ? lv.small
+      return reinterpret_cast<LRESULT>(wParam == LVSIL_SMALL   ? lv.small
                                        : wParam == LVSIL_STATE ? lv.stateImages
                                                                : lv.normal);
     case LVM_SETIMAGELIST: {
@@ -468,13 +483,25 @@ LRESULT ListMessage(ListView& lv, UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(lv.hwnd, nullptr, TRUE);
       return reinterpret_cast<LRESULT>(old);
     }
-    case LVM_GETBKCOLOR: return lv.background;
-    case LVM_SETBKCOLOR: lv.background = static_cast<COLORREF>(lParam); InvalidateRect(lv.hwnd, nullptr, TRUE); return TRUE;
-    case LVM_GETTEXTCOLOR: return lv.textColour;
-    case LVM_SETTEXTCOLOR: lv.textColour = static_cast<COLORREF>(lParam); InvalidateRect(lv.hwnd, nullptr, TRUE); return TRUE;
-    case LVM_GETTEXTBKCOLOR: return lv.textBackground;
-    case LVM_SETTEXTBKCOLOR: lv.textBackground = static_cast<COLORREF>(lParam); return TRUE;
-    default: return DefWindowProcA(lv.hwnd, msg, wParam, lParam);
+    case LVM_GETBKCOLOR:
+      return lv.background;
+    case LVM_SETBKCOLOR:
+      lv.background = static_cast<COLORREF>(lParam);
+      InvalidateRect(lv.hwnd, nullptr, TRUE);
+      return TRUE;
+    case LVM_GETTEXTCOLOR:
+      return lv.textColour;
+    case LVM_SETTEXTCOLOR:
+      lv.textColour = static_cast<COLORREF>(lParam);
+      InvalidateRect(lv.hwnd, nullptr, TRUE);
+      return TRUE;
+    case LVM_GETTEXTBKCOLOR:
+      return lv.textBackground;
+    case LVM_SETTEXTBKCOLOR:
+      lv.textBackground = static_cast<COLORREF>(lParam);
+      return TRUE;
+    default:
+      return DefWindowProcA(lv.hwnd, msg, wParam, lParam);
   }
 }
 
@@ -497,24 +524,35 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       AttachState<ListView>(hwnd, nullptr);
       delete lv;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_DESTROY: DeleteAll(*lv); return 0;
+    case WM_DESTROY:
+      DeleteAll(*lv);
+      return 0;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*lv, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*lv, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_SETFONT:
       lv->font = reinterpret_cast<HFONT>(wParam);
       if (lParam) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(lv->font);
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(lv->font);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       lv->focused = msg == WM_SETFOCUS;
       InvalidateRect(hwnd, nullptr, TRUE);
       SendSimpleNotify(hwnd, lv->parent, lv->focused ? NM_SETFOCUS : NM_KILLFOCUS);
       return 0;
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_LBUTTONDOWN: ButtonDown(*lv, MousePoint(lParam), false); return 0;
-    case WM_LBUTTONDBLCLK: ButtonDown(*lv, MousePoint(lParam), true); return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_LBUTTONDOWN:
+      ButtonDown(*lv, MousePoint(lParam), false);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      ButtonDown(*lv, MousePoint(lParam), true);
+      return 0;
     case WM_LBUTTONUP:
       if (lv->clickPending) {
         lv->clickPending = false;
@@ -528,7 +566,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(pt.x, pt.y));
       }
       return 0;
-    default: return ListMessage(*lv, msg, wParam, lParam);
+    default:
+      return ListMessage(*lv, msg, wParam, lParam);
   }
 }
 

@@ -15,7 +15,9 @@ struct Progress {
 
 Progress* ProgressOf(HWND hwnd) { return StateOf<Progress>(hwnd); }
 
-int Clamp(const Progress& bar, long long pos) { return static_cast<int>(std::clamp<long long>(pos, bar.low, bar.high)); }
+int Clamp(const Progress& bar, long long pos) {
+  return static_cast<int>(std::clamp<long long>(pos, bar.low, bar.high));
+}
 
 int SetPos(Progress& bar, int pos) {
   int old = bar.pos;
@@ -56,7 +58,7 @@ void Paint(Progress& bar, HDC dc) {
   int block = std::max(2, static_cast<int>(client.bottom - client.top) * 2 / 3);
   HBRUSH brush = GetSysColorBrush(COLOR_HIGHLIGHT);
   for (int x = 0; x < filled; x += block + 2) {
-    RECT r{client.left + x, client.top, client.left + std::min(x + block, width), client.bottom};
+    RECT r{client.left + x, client.top, client.left + std::min(x + block, filled), client.bottom};
     FillRect(dc, &r, brush);
   }
 }
@@ -76,15 +78,21 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       delete bar;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*bar, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
-    case PBM_SETRANGE: return SetRange(*bar, LOWORD(lParam), HIWORD(lParam));
-    case PBM_SETRANGE32: return SetRange(*bar, static_cast<int>(wParam), static_cast<int>(lParam));
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*bar, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case PBM_SETRANGE:
+      return SetRange(*bar, LOWORD(lParam), HIWORD(lParam));
+    case PBM_SETRANGE32:
+      return SetRange(*bar, static_cast<int>(wParam), static_cast<int>(lParam));
     case PBM_GETRANGE: {
       if (auto* range = reinterpret_cast<PBRANGE*>(lParam)) *range = {bar->low, bar->high};
       return wParam ? bar->low : bar->high;
     }
-    case PBM_SETPOS: return SetPos(*bar, Clamp(*bar, static_cast<int>(wParam)));
+    case PBM_SETPOS:
+      return SetPos(*bar, Clamp(*bar, static_cast<int>(wParam)));
     case PBM_DELTAPOS:
       return SetPos(*bar, Clamp(*bar, static_cast<long long>(bar->pos) + static_cast<int>(wParam)));
     case PBM_SETSTEP: {
@@ -92,9 +100,12 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       bar->step = static_cast<int>(wParam);
       return old;
     }
-    case PBM_STEPIT: return StepIt(*bar);
-    case PBM_GETPOS: return bar->pos;
-    default: return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case PBM_STEPIT:
+      return StepIt(*bar);
+    case PBM_GETPOS:
+      return bar->pos;
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
 }
 

@@ -161,9 +161,12 @@ void Paint(TabControl& tc, HDC dc) {
 
 LRESULT TabMessage(TabControl& tc, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case TCM_GETITEMCOUNT: return Count(tc);
-    case TCM_INSERTITEMA: return Insert(tc, static_cast<int>(wParam), reinterpret_cast<const TC_ITEMA*>(lParam));
-    case TCM_DELETEITEM: return Delete(tc, static_cast<int>(wParam));
+    case TCM_GETITEMCOUNT:
+      return Count(tc);
+    case TCM_INSERTITEMA:
+      return Insert(tc, static_cast<int>(wParam), reinterpret_cast<const TC_ITEMA*>(lParam));
+    case TCM_DELETEITEM:
+      return Delete(tc, static_cast<int>(wParam));
     case TCM_DELETEALLITEMS:
       tc.tabs.clear();
       tc.current = -1;
@@ -194,7 +197,8 @@ LRESULT TabMessage(TabControl& tc, UINT msg, WPARAM wParam, LPARAM lParam) {
       *rect = TabRects(tc)[index];
       return TRUE;
     }
-    case TCM_GETCURSEL: return tc.current;
+    case TCM_GETCURSEL:
+      return tc.current;
     case TCM_SETCURSEL: {
       int index = static_cast<int>(wParam);
       if (!Valid(tc, index)) return -1;
@@ -210,7 +214,8 @@ LRESULT TabMessage(TabControl& tc, UINT msg, WPARAM wParam, LPARAM lParam) {
       info->flags = index < 0 ? TCHT_NOWHERE : TCHT_ONITEMLABEL;
       return index;
     }
-    case TCM_GETIMAGELIST: return reinterpret_cast<LRESULT>(tc.images);
+    case TCM_GETIMAGELIST:
+      return reinterpret_cast<LRESULT>(tc.images);
     case TCM_SETIMAGELIST: {
       HIMAGELIST old = tc.images;
       tc.images = reinterpret_cast<HIMAGELIST>(lParam);
@@ -220,7 +225,8 @@ LRESULT TabMessage(TabControl& tc, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TCM_ADJUSTRECT:
       if (lParam) AdjustRect(tc, wParam != 0, reinterpret_cast<RECT*>(lParam));
       return 0;
-    default: return DefWindowProcA(tc.hwnd, msg, wParam, lParam);
+    default:
+      return DefWindowProcA(tc.hwnd, msg, wParam, lParam);
   }
 }
 
@@ -240,19 +246,24 @@ LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       delete tc;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tc, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tc, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_SETFONT:
       tc->font = reinterpret_cast<HFONT>(wParam);
       if (lParam) Redraw(*tc);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(tc->font);
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(tc->font);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       tc->focused = msg == WM_SETFOCUS;
       Redraw(*tc);
       return 0;
-    case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN: {
       int index = HitTest(*tc, MousePoint(lParam));
       if (index >= 0 && !(GetWindowLongA(hwnd, GWL_STYLE) & TCS_FOCUSNEVER)) SetFocus(hwnd);
@@ -267,7 +278,8 @@ LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam == VK_RIGHT) Choose(*tc, tc->current + 1);
       return 0;
     }
-    default: return TabMessage(*tc, msg, wParam, lParam);
+    default:
+      return TabMessage(*tc, msg, wParam, lParam);
   }
 }
 

@@ -75,7 +75,7 @@ void SyncTools(Toolbar& tb) {
   for (int i = 0; i < Count(tb); ++i) {
     const TBBUTTON& button = tb.buttons[i];
     if ((button.fsStyle & TBSTYLE_SEP) || (button.fsState & TBSTATE_HIDDEN)) continue;
-    TOOLINFOA info{sizeof(TOOLINFOA), 0, tb.hwnd, static_cast<UINT>(button.idCommand), rects[i], nullptr,
+    TOOLINFOA info{sizeof(TOOLINFOA),  0, tb.hwnd, static_cast<UINT>(button.idCommand), rects[i], nullptr,
                    LPSTR_TEXTCALLBACKA};
     SendMessageA(tb.tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
     tb.tools.push_back(static_cast<UINT>(button.idCommand));
@@ -115,8 +115,8 @@ int AddBitmap(Toolbar& tb, int count, const TBADDBITMAP* source) {
   int first = static_cast<int>(tb.imageSlots.size());
   int added = 0, base = -1;
   if (source->hInst != HINST_COMMCTRL) {  // the system's standard images are not offered: the slots stay empty
-    HBITMAP bitmap = source->hInst ? LoadBitmapResource(source->hInst, source->nID)
-                                   : reinterpret_cast<HBITMAP>(source->nID);
+    HBITMAP bitmap =
+        source->hInst ? LoadBitmapResource(source->hInst, source->nID) : reinterpret_cast<HBITMAP>(source->nID);
     if (bitmap) {
       if (!tb.images) tb.images = ImageList_Create(tb.bitmap.cx, tb.bitmap.cy, ILC_COLOR24, count, 4);
       base = ImageList_GetImageCount(tb.images);
@@ -148,9 +148,7 @@ BOOL InsertButtons(Toolbar& tb, int index, int count, const TBBUTTON* buttons) {
 // Checks a button of a check group and releases the others of its run of group buttons.
 void CheckInGroup(Toolbar& tb, int index) {
   int first = index, last = index;
-  auto grouped = [&](int i) {
-    return (tb.buttons[i].fsStyle & TBSTYLE_CHECKGROUP) == TBSTYLE_CHECKGROUP;
-  };
+  auto grouped = [&](int i) { return (tb.buttons[i].fsStyle & TBSTYLE_CHECKGROUP) == TBSTYLE_CHECKGROUP; };
   while (first > 0 && grouped(first - 1)) --first;
   while (last + 1 < Count(tb) && grouped(last + 1)) ++last;
   for (int i = first; i <= last; ++i) tb.buttons[i].fsState &= ~TBSTATE_CHECKED;
@@ -277,16 +275,26 @@ LRESULT StateMessage(Toolbar& tb, UINT msg, WPARAM wParam, LPARAM lParam) {
   int command = static_cast<int>(wParam);
   bool on = LOWORD(lParam) != 0;
   switch (msg) {
-    case TB_ENABLEBUTTON: return SetFlag(tb, command, TBSTATE_ENABLED, on);
-    case TB_CHECKBUTTON: return SetFlag(tb, command, TBSTATE_CHECKED, on);
-    case TB_PRESSBUTTON: return SetFlag(tb, command, TBSTATE_PRESSED, on);
-    case TB_HIDEBUTTON: return SetFlag(tb, command, TBSTATE_HIDDEN, on);
-    case TB_INDETERMINATE: return SetFlag(tb, command, TBSTATE_INDETERMINATE, on);
-    case TB_ISBUTTONENABLED: return HasFlag(tb, command, TBSTATE_ENABLED);
-    case TB_ISBUTTONCHECKED: return HasFlag(tb, command, TBSTATE_CHECKED);
-    case TB_ISBUTTONPRESSED: return HasFlag(tb, command, TBSTATE_PRESSED);
-    case TB_ISBUTTONHIDDEN: return HasFlag(tb, command, TBSTATE_HIDDEN);
-    case TB_ISBUTTONINDETERMINATE: return HasFlag(tb, command, TBSTATE_INDETERMINATE);
+    case TB_ENABLEBUTTON:
+      return SetFlag(tb, command, TBSTATE_ENABLED, on);
+    case TB_CHECKBUTTON:
+      return SetFlag(tb, command, TBSTATE_CHECKED, on);
+    case TB_PRESSBUTTON:
+      return SetFlag(tb, command, TBSTATE_PRESSED, on);
+    case TB_HIDEBUTTON:
+      return SetFlag(tb, command, TBSTATE_HIDDEN, on);
+    case TB_INDETERMINATE:
+      return SetFlag(tb, command, TBSTATE_INDETERMINATE, on);
+    case TB_ISBUTTONENABLED:
+      return HasFlag(tb, command, TBSTATE_ENABLED);
+    case TB_ISBUTTONCHECKED:
+      return HasFlag(tb, command, TBSTATE_CHECKED);
+    case TB_ISBUTTONPRESSED:
+      return HasFlag(tb, command, TBSTATE_PRESSED);
+    case TB_ISBUTTONHIDDEN:
+      return HasFlag(tb, command, TBSTATE_HIDDEN);
+    case TB_ISBUTTONINDETERMINATE:
+      return HasFlag(tb, command, TBSTATE_INDETERMINATE);
     case TB_GETSTATE: {
       int index = IndexOf(tb, command);
       return index < 0 ? -1 : tb.buttons[index].fsState;
@@ -298,13 +306,15 @@ LRESULT StateMessage(Toolbar& tb, UINT msg, WPARAM wParam, LPARAM lParam) {
       Changed(tb);
       return TRUE;
     }
-    default: return DefWindowProcA(tb.hwnd, msg, wParam, lParam);
+    default:
+      return DefWindowProcA(tb.hwnd, msg, wParam, lParam);
   }
 }
 
 LRESULT ToolbarMessage(Toolbar& tb, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case TB_ADDBITMAP: return AddBitmap(tb, static_cast<int>(wParam), reinterpret_cast<const TBADDBITMAP*>(lParam));
+    case TB_ADDBITMAP:
+      return AddBitmap(tb, static_cast<int>(wParam), reinterpret_cast<const TBADDBITMAP*>(lParam));
     case TB_ADDBUTTONSA:
       return InsertButtons(tb, Count(tb), static_cast<int>(wParam), reinterpret_cast<const TBBUTTON*>(lParam));
     case TB_INSERTBUTTONA:
@@ -312,15 +322,21 @@ LRESULT ToolbarMessage(Toolbar& tb, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TB_DELETEBUTTON:
       if (wParam >= tb.buttons.size()) return FALSE;
       tb.buttons.erase(tb.buttons.begin() + static_cast<long>(wParam));
-      if (tb.pressed == static_cast<int>(wParam)) tb.pressed = -1;
+      if (tb.pressed == static_cast<int>(wParam))
+        tb.pressed = -1;
+      else if (tb.pressed > static_cast<int>(wParam))
+        --tb.pressed;  // the held button moved down one place
       Changed(tb);
       return TRUE;
     case TB_GETBUTTON:
       if (wParam >= tb.buttons.size() || !lParam) return FALSE;
-      std::memcpy(reinterpret_cast<void*>(lParam), &tb.buttons[wParam], std::min<size_t>(tb.structSize, sizeof(TBBUTTON)));
+      std::memcpy(reinterpret_cast<void*>(lParam), &tb.buttons[wParam],
+                  std::min<size_t>(tb.structSize, sizeof(TBBUTTON)));
       return TRUE;
-    case TB_BUTTONCOUNT: return Count(tb);
-    case TB_COMMANDTOINDEX: return IndexOf(tb, static_cast<int>(wParam));
+    case TB_BUTTONCOUNT:
+      return Count(tb);
+    case TB_COMMANDTOINDEX:
+      return IndexOf(tb, static_cast<int>(wParam));
     case TB_GETITEMRECT: {
       auto* rect = reinterpret_cast<RECT*>(lParam);
       if (!rect || wParam >= tb.buttons.size() || (tb.buttons[wParam].fsState & TBSTATE_HIDDEN)) return FALSE;
@@ -340,8 +356,11 @@ LRESULT ToolbarMessage(Toolbar& tb, UINT msg, WPARAM wParam, LPARAM lParam) {
       tb.button.cx = std::max(tb.button.cx, tb.bitmap.cx);
       tb.button.cy = std::max(tb.button.cy, tb.bitmap.cy);
       return TRUE;
-    case TB_AUTOSIZE: AutoSize(tb); return 0;
-    case TB_GETTOOLTIPS: return reinterpret_cast<LRESULT>(tb.tooltips);
+    case TB_AUTOSIZE:
+      AutoSize(tb);
+      return 0;
+    case TB_GETTOOLTIPS:
+      return reinterpret_cast<LRESULT>(tb.tooltips);
     case TB_SETTOOLTIPS:
       tb.tooltips = reinterpret_cast<HWND>(wParam);
       tb.tools.clear();
@@ -352,7 +371,8 @@ LRESULT ToolbarMessage(Toolbar& tb, UINT msg, WPARAM wParam, LPARAM lParam) {
       tb.parent = reinterpret_cast<HWND>(wParam);
       return reinterpret_cast<LRESULT>(old);
     }
-    default: return StateMessage(tb, msg, wParam, lParam);
+    default:
+      return StateMessage(tb, msg, wParam, lParam);
   }
 }
 
@@ -386,12 +406,21 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       delete tb;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tb, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tb, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: ButtonDown(*tb, MousePoint(lParam)); return 0;
-    case WM_MOUSEMOVE: MouseMove(*tb, MousePoint(lParam)); return 0;
-    case WM_LBUTTONUP: ButtonUp(*tb, MousePoint(lParam)); return 0;
+    case WM_LBUTTONDBLCLK:
+      ButtonDown(*tb, MousePoint(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      MouseMove(*tb, MousePoint(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      ButtonUp(*tb, MousePoint(lParam));
+      return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd && tb->pressed >= 0 && tb->pressed < Count(*tb)) {
         SetPressed(*tb, tb->pressed, false);
@@ -401,10 +430,12 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_NOTIFY: {
       // The tooltips ask the toolbar; the toolbar's parent knows the texts.
       auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header && header->hwndFrom == tb->tooltips && tb->parent) return SendMessageA(tb->parent, WM_NOTIFY, wParam, lParam);
+      if (header && header->hwndFrom == tb->tooltips && tb->parent)
+        return SendMessageA(tb->parent, WM_NOTIFY, wParam, lParam);
       return 0;
     }
-    default: return ToolbarMessage(*tb, msg, wParam, lParam);
+    default:
+      return ToolbarMessage(*tb, msg, wParam, lParam);
   }
 }
 
@@ -415,8 +446,8 @@ bool RegisterToolbar() { return RegisterControlClass(TOOLBARCLASSNAMEA, ToolbarP
 }  // namespace host::comctl
 
 extern "C" HWND WINAPI CreateToolbarEx(HWND hwnd, DWORD ws, UINT wID, int nBitmaps, HINSTANCE hBMInst, UINT_PTR wBMID,
-                                       LPCTBBUTTON lpButtons, int iNumButtons, int dxButton, int dyButton,
-                                       int dxBitmap, int dyBitmap, UINT uStructSize) {
+                                       LPCTBBUTTON lpButtons, int iNumButtons, int dxButton, int dyButton, int dxBitmap,
+                                       int dyBitmap, UINT uStructSize) {
   using namespace host::comctl;
   RegisterToolbar();
   HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, ws | WS_CHILD, 0, 0, 100, 30, hwnd,

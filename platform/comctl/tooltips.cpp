@@ -32,7 +32,7 @@ struct Tip {
   HWND hwnd = nullptr;
   std::vector<Tool> tools;
   bool active = true;
-  int current = -1;     // the tool under the mouse
+  int current = -1;  // the tool under the mouse
   bool shown = false;
   bool suppressed = false;  // a click hid the tip: not again until the mouse moves to another tool
   UINT initial = kInitial, autoPop = kAutoPop, reshow = kReshow;
@@ -133,8 +133,10 @@ void Pop(Tip& tip) {
 void Show(Tip& tip) {
   if (tip.current < 0 || tip.current >= static_cast<int>(tip.tools.size())) return;
   Tool tool = tip.tools[tip.current];
+  HWND self = tip.hwnd;
   std::string text = TextOf(tip, tool);
-  if (text.empty() || !TipOf(tip.hwnd)) return;
+  // The owner may have destroyed the tip while it answered; `tip` is then gone too.
+  if (TipOf(self) != &tip || text.empty()) return;
   SetWindowTextA(tip.hwnd, text.c_str());
   HDC dc = GetDC(tip.hwnd);
   HGDIOBJ old = SelectObject(dc, ControlFont(tip.font));
@@ -148,11 +150,10 @@ void Show(Tip& tip) {
   int x = std::min(static_cast<int>(pt.x), GetSystemMetrics(SM_CXSCREEN) - width);
   int y = pt.y + 20;
   if (y + height > GetSystemMetrics(SM_CYSCREEN)) y = pt.y - height - 2;
-  SetWindowPos(tip.hwnd, HWND_TOPMOST, std::max(0, x), std::max(0, y), width, height,
-               SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SetWindowPos(tip.hwnd, HWND_TOPMOST, std::max(0, x), std::max(0, y), width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   tip.shown = true;
   NotifyTool(tip, tool, TTN_SHOW);
-  SetTimer(tip.hwnd, kPopTimer, tip.autoPop, nullptr);
+  if (TipOf(self) == &tip) SetTimer(self, kPopTimer, tip.autoPop, nullptr);
 }
 
 int ToolAt(const Tip& tip, HWND hwnd, POINT pt) {
@@ -192,18 +193,22 @@ void Relay(Tip& tip, const MSG* msg) {
       Pop(tip);
       tip.suppressed = true;
       return;
-    default: return;
+    default:
+      return;
   }
 }
 
 void Timer(Tip& tip, UINT_PTR id) {
-  bool over = tip.current >= 0 && tip.current < static_cast<int>(tip.tools.size()) && CursorOver(tip.tools[tip.current]);
+  bool over =
+      tip.current >= 0 && tip.current < static_cast<int>(tip.tools.size()) && CursorOver(tip.tools[tip.current]);
   switch (id) {
     case kShowTimer:
       KillTimer(tip.hwnd, kShowTimer);
       if (over && tip.active && !tip.suppressed) Show(tip);
       break;
-    case kPopTimer: Pop(tip); break;
+    case kPopTimer:
+      Pop(tip);
+      break;
     case kWatchTimer:
       if (!over) {
         Pop(tip);
@@ -211,7 +216,8 @@ void Timer(Tip& tip, UINT_PTR id) {
         KillTimer(tip.hwnd, kWatchTimer);
       }
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -230,9 +236,26 @@ void Paint(Tip& tip, HDC dc) {
   SelectObject(dc, old);
 }
 
+// The messages whose lParam is a TOOLINFOA naming a tool by window and id.
+bool NamesTool(UINT msg) {
+  switch (msg) {
+    case TTM_ADDTOOLA:
+    case TTM_DELTOOLA:
+    case TTM_NEWTOOLRECTA:
+    case TTM_GETTOOLINFOA:
+    case TTM_SETTOOLINFOA:
+    case TTM_UPDATETIPTEXTA:
+    case TTM_GETTEXTA:
+      return true;
+    default:
+      return false;
+  }
+}
+
 LRESULT TipMessage(Tip& tip, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* info = reinterpret_cast<TOOLINFOA*>(lParam);
-  int index = info ? FindTool(tip, info->hwnd, info->uId) : -1;
+  // Only tooltip messages carry a TOOLINFOA; for the window's other messages lParam is anything.
+  auto* info = msg >= TTM_ACTIVATE && msg <= TTM_POP ? reinterpret_cast<TOOLINFOA*>(lParam) : nullptr;
+  int index = info && NamesTool(msg) ? FindTool(tip, info->hwnd, info->uId) : -1;
   switch (msg) {
     case TTM_ADDTOOLA:
       if (!info || info->cbSize < sizeof(TOOLINFOA)) return FALSE;
@@ -268,7 +291,8 @@ LRESULT TipMessage(Tip& tip, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (index >= 0 && info->lpszText && info->lpszText != LPSTR_TEXTCALLBACKA && !IS_INTRESOURCE(info->lpszText))
         CopyText(TextOf(tip, tip.tools[index]), info->lpszText, 80);
       return 0;
-    case TTM_GETTOOLCOUNT: return static_cast<LRESULT>(tip.tools.size());
+    case TTM_GETTOOLCOUNT:
+      return static_cast<LRESULT>(tip.tools.size());
     case TTM_ENUMTOOLSA:
       if (!info || wParam >= tip.tools.size()) return FALSE;
       Describe(tip.tools[wParam], info);
@@ -277,7 +301,9 @@ LRESULT TipMessage(Tip& tip, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!tip.shown || tip.current < 0) return FALSE;
       if (info) Describe(tip.tools[tip.current], info);
       return TRUE;
-    case TTM_RELAYEVENT: Relay(tip, reinterpret_cast<const MSG*>(lParam)); return 0;
+    case TTM_RELAYEVENT:
+      Relay(tip, reinterpret_cast<const MSG*>(lParam));
+      return 0;
     case TTM_ACTIVATE:
       tip.active = wParam != 0;
       if (!tip.active) Pop(tip);
@@ -286,9 +312,15 @@ LRESULT TipMessage(Tip& tip, UINT msg, WPARAM wParam, LPARAM lParam) {
       int ms = static_cast<SHORT>(LOWORD(lParam));
       auto pick = [&](UINT standard) { return ms < 0 ? standard : static_cast<UINT>(ms); };
       switch (wParam) {
-        case TTDT_INITIAL: tip.initial = pick(kInitial); break;
-        case TTDT_AUTOPOP: tip.autoPop = pick(kAutoPop); break;
-        case TTDT_RESHOW: tip.reshow = pick(kReshow); break;
+        case TTDT_INITIAL:
+          tip.initial = pick(kInitial);
+          break;
+        case TTDT_AUTOPOP:
+          tip.autoPop = pick(kAutoPop);
+          break;
+        case TTDT_RESHOW:
+          tip.reshow = pick(kReshow);
+          break;
         default:
           tip.initial = pick(kInitial);
           tip.autoPop = ms < 0 ? kAutoPop : static_cast<UINT>(ms) * 10;
@@ -297,8 +329,11 @@ LRESULT TipMessage(Tip& tip, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case TTM_POP: Pop(tip); return 0;
-    default: return DefWindowProcA(tip.hwnd, msg, wParam, lParam);
+    case TTM_POP:
+      Pop(tip);
+      return 0;
+    default:
+      return DefWindowProcA(tip.hwnd, msg, wParam, lParam);
   }
 }
 
@@ -317,14 +352,25 @@ LRESULT CALLBACK TipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       delete tip;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tip, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_NCHITTEST: return HTTRANSPARENT;
-    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    case WM_TIMER: Timer(*tip, wParam); return 0;
-    case WM_SETFONT: tip->font = reinterpret_cast<HFONT>(wParam); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(tip->font);
-    default: return TipMessage(*tip, msg, wParam, lParam);
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tip, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_TIMER:
+      Timer(*tip, wParam);
+      return 0;
+    case WM_SETFONT:
+      tip->font = reinterpret_cast<HFONT>(wParam);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(tip->font);
+    default:
+      return TipMessage(*tip, msg, wParam, lParam);
   }
 }
 

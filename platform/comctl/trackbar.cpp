@@ -71,8 +71,8 @@ RECT ChannelH(const Trackbar& bar) {
 int PosToAlong(const Trackbar& bar, int pos) {
   RECT channel = ChannelH(bar);
   if (bar.max <= bar.min) return channel.left;
-  return channel.left + static_cast<int>(static_cast<long long>(pos - bar.min) * (channel.right - channel.left) /
-                                         (bar.max - bar.min));
+  return channel.left +
+         static_cast<int>(static_cast<long long>(pos - bar.min) * (channel.right - channel.left) / (bar.max - bar.min));
 }
 
 int AlongToPos(const Trackbar& bar, int along) {
@@ -122,13 +122,26 @@ void Notify(Trackbar& bar, int code) {
 
 void Step(Trackbar& bar, int code) {
   switch (code) {
-    case TB_LINEUP: SetPos(bar, bar.pos - bar.line); break;
-    case TB_LINEDOWN: SetPos(bar, bar.pos + bar.line); break;
-    case TB_PAGEUP: SetPos(bar, bar.pos - bar.page); break;
-    case TB_PAGEDOWN: SetPos(bar, bar.pos + bar.page); break;
-    case TB_TOP: SetPos(bar, bar.min); break;
-    case TB_BOTTOM: SetPos(bar, bar.max); break;
-    default: break;
+    case TB_LINEUP:
+      SetPos(bar, bar.pos - bar.line);
+      break;
+    case TB_LINEDOWN:
+      SetPos(bar, bar.pos + bar.line);
+      break;
+    case TB_PAGEUP:
+      SetPos(bar, bar.pos - bar.page);
+      break;
+    case TB_PAGEDOWN:
+      SetPos(bar, bar.pos + bar.page);
+      break;
+    case TB_TOP:
+      SetPos(bar, bar.min);
+      break;
+    case TB_BOTTOM:
+      SetPos(bar, bar.max);
+      break;
+    default:
+      break;
   }
   Notify(bar, code);
 }
@@ -180,14 +193,21 @@ void EndMode(Trackbar& bar) {
 int KeyCode(UINT vk) {
   switch (vk) {
     case VK_LEFT:
-    case VK_UP: return TB_LINEUP;
+    case VK_UP:
+      return TB_LINEUP;
     case VK_RIGHT:
-    case VK_DOWN: return TB_LINEDOWN;
-    case VK_PRIOR: return TB_PAGEUP;
-    case VK_NEXT: return TB_PAGEDOWN;
-    case VK_HOME: return TB_TOP;
-    case VK_END: return TB_BOTTOM;
-    default: return -1;
+    case VK_DOWN:
+      return TB_LINEDOWN;
+    case VK_PRIOR:
+      return TB_PAGEUP;
+    case VK_NEXT:
+      return TB_PAGEDOWN;
+    case VK_HOME:
+      return TB_TOP;
+    case VK_END:
+      return TB_BOTTOM;
+    default:
+      return -1;
   }
 }
 
@@ -206,10 +226,10 @@ void DrawTic(const Trackbar& bar, HDC dc, int pos, const RECT& thumb) {
 void Paint(Trackbar& bar, HDC dc) {
   RECT client;
   GetClientRect(bar.hwnd, &client);
-  HBRUSH background = bar.parent ? reinterpret_cast<HBRUSH>(SendMessageA(bar.parent, WM_CTLCOLORSTATIC,
-                                                                         reinterpret_cast<WPARAM>(dc),
-                                                                         reinterpret_cast<LPARAM>(bar.hwnd)))
-                                 : nullptr;
+  HBRUSH background =
+      bar.parent ? reinterpret_cast<HBRUSH>(SendMessageA(bar.parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                         reinterpret_cast<LPARAM>(bar.hwnd)))
+                 : nullptr;
   FillRect(dc, &client, background ? background : GetSysColorBrush(COLOR_BTNFACE));
   RECT channel = Transpose(bar, ChannelH(bar));
   FillSolid(dc, channel, COLOR_WINDOW);
@@ -234,14 +254,21 @@ void Paint(Trackbar& bar, HDC dc) {
 
 LRESULT TrackbarMessage(Trackbar& bar, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case TBM_GETPOS: return bar.pos;
-    case TBM_GETRANGEMIN: return bar.min;
-    case TBM_GETRANGEMAX: return bar.max;
+    case TBM_GETPOS:
+      return bar.pos;
+    case TBM_GETRANGEMIN:
+      return bar.min;
+    case TBM_GETRANGEMAX:
+      return bar.max;
     case TBM_SETRANGE:
       SetRange(bar, static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam)), wParam != 0);
       return 0;
-    case TBM_SETRANGEMIN: SetRange(bar, static_cast<int>(lParam), bar.max, wParam != 0); return 0;
-    case TBM_SETRANGEMAX: SetRange(bar, bar.min, static_cast<int>(lParam), wParam != 0); return 0;
+    case TBM_SETRANGEMIN:
+      SetRange(bar, static_cast<int>(lParam), bar.max, wParam != 0);
+      return 0;
+    case TBM_SETRANGEMAX:
+      SetRange(bar, bar.min, static_cast<int>(lParam), wParam != 0);
+      return 0;
     case TBM_SETPOS:
       bar.pos = Clamp(bar, static_cast<int>(lParam));
       Redraw(bar);
@@ -252,13 +279,15 @@ LRESULT TrackbarMessage(Trackbar& bar, UINT msg, WPARAM wParam, LPARAM lParam) {
       bar.pageSet = true;
       return old;
     }
-    case TBM_GETPAGESIZE: return bar.page;
+    case TBM_GETPAGESIZE:
+      return bar.page;
     case TBM_SETLINESIZE: {
       int old = bar.line;
       bar.line = static_cast<int>(lParam);
       return old;
     }
-    case TBM_GETLINESIZE: return bar.line;
+    case TBM_GETLINESIZE:
+      return bar.line;
     case TBM_SETTICFREQ:
       bar.ticFreq = static_cast<int>(wParam);
       Redraw(bar);
@@ -283,11 +312,19 @@ LRESULT TrackbarMessage(Trackbar& bar, UINT msg, WPARAM wParam, LPARAM lParam) {
       bar.selEnd = static_cast<SHORT>(HIWORD(lParam));
       if (wParam) Redraw(bar);
       return 0;
-    case TBM_SETSELSTART: bar.selStart = static_cast<int>(lParam); return 0;
-    case TBM_SETSELEND: bar.selEnd = static_cast<int>(lParam); return 0;
-    case TBM_GETSELSTART: return bar.selStart;
-    case TBM_GETSELEND: return bar.selEnd;
-    case TBM_CLEARSEL: bar.selStart = bar.selEnd = 0; return 0;
+    case TBM_SETSELSTART:
+      bar.selStart = static_cast<int>(lParam);
+      return 0;
+    case TBM_SETSELEND:
+      bar.selEnd = static_cast<int>(lParam);
+      return 0;
+    case TBM_GETSELSTART:
+      return bar.selStart;
+    case TBM_GETSELEND:
+      return bar.selEnd;
+    case TBM_CLEARSEL:
+      bar.selStart = bar.selEnd = 0;
+      return 0;
     case TBM_GETTHUMBRECT:
       if (lParam) *reinterpret_cast<RECT*>(lParam) = Transpose(bar, ThumbH(bar));
       return 0;
@@ -298,8 +335,10 @@ LRESULT TrackbarMessage(Trackbar& bar, UINT msg, WPARAM wParam, LPARAM lParam) {
       bar.thumbLength = std::max(4, static_cast<int>(wParam));
       Redraw(bar);
       return 0;
-    case TBM_GETTHUMBLENGTH: return bar.thumbLength;
-    default: return DefWindowProcA(bar.hwnd, msg, wParam, lParam);
+    case TBM_GETTHUMBLENGTH:
+      return bar.thumbLength;
+    default:
+      return DefWindowProcA(bar.hwnd, msg, wParam, lParam);
   }
 }
 
@@ -319,19 +358,31 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       delete bar;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*bar, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*bar, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_SIZE:
-    case WM_ENABLE: Redraw(*bar); return 0;
+    case WM_ENABLE:
+      Redraw(*bar);
+      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       bar->focused = msg == WM_SETFOCUS;
       Redraw(*bar);
       return 0;
-    case WM_GETDLGCODE: return DLGC_WANTARROWS;
-    case WM_LBUTTONDOWN: ButtonDown(*bar, MousePoint(lParam)); return 0;
-    case WM_MOUSEMOVE: MouseMove(*bar, MousePoint(lParam)); return 0;
-    case WM_LBUTTONUP: EndMode(*bar); return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_LBUTTONDOWN:
+      ButtonDown(*bar, MousePoint(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      MouseMove(*bar, MousePoint(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      EndMode(*bar);
+      return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd) EndMode(*bar);
       return 0;
@@ -349,7 +400,8 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_KEYUP:
       if (KeyCode(static_cast<UINT>(wParam)) >= 0) Notify(*bar, TB_ENDTRACK);
       return 0;
-    default: return TrackbarMessage(*bar, msg, wParam, lParam);
+    default:
+      return TrackbarMessage(*bar, msg, wParam, lParam);
   }
 }
 

@@ -195,13 +195,15 @@ int ImageOf(Tree& tree, const Item& item, bool selected) {
 
 bool HasChildren(Tree& tree, const Item& item) {
   switch (item.kids) {
-    case Kids::Fixed: return item.kidsValue != 0;
+    case Kids::Fixed:
+      return item.kidsValue != 0;
     case Kids::Callback: {
       TV_ITEMA asked{};
       AskDisplayInfo(tree, item.handle, TVIF_CHILDREN, asked);
       return asked.cChildren != 0;
     }
-    default: return !item.children.empty();
+    default:
+      return !item.children.empty();
   }
 }
 
@@ -448,9 +450,15 @@ HTREEITEM NextItem(Tree& tree, UINT code, HTREEITEM handle) {
   if (!item) return nullptr;
   Item* result = nullptr;
   switch (code) {
-    case TVGN_NEXT: result = Sibling(item, 1); break;
-    case TVGN_PREVIOUS: result = Sibling(item, -1); break;
-    case TVGN_PARENT: result = item->parent != &tree.root ? item->parent : nullptr; break;
+    case TVGN_NEXT:
+      result = Sibling(item, 1);
+      break;
+    case TVGN_PREVIOUS:
+      result = Sibling(item, -1);
+      break;
+    case TVGN_PARENT:
+      result = item->parent != &tree.root ? item->parent : nullptr;
+      break;
     case TVGN_NEXTVISIBLE:
     case TVGN_PREVIOUSVISIBLE: {
       int row = RowOf(rows, item);
@@ -458,7 +466,8 @@ HTREEITEM NextItem(Tree& tree, UINT code, HTREEITEM handle) {
       if (row >= 0 && next >= 0 && next < static_cast<int>(rows.size())) result = rows[next];
       break;
     }
-    default: break;
+    default:
+      break;
   }
   return result ? result->handle : nullptr;
 }
@@ -661,8 +670,7 @@ void Paint(Tree& tree, HDC dc) {
   HGDIOBJ oldFont = SelectObject(dc, ControlFont(tree.font));
   int oldMode = SetBkMode(dc, TRANSPARENT);
   auto rows = Visible(tree);
-  for (int row = tree.top, y = 0; row < static_cast<int>(rows.size()) && y < client.bottom;
-       ++row, y += tree.itemHeight)
+  for (int row = tree.top, y = 0; row < static_cast<int>(rows.size()) && y < client.bottom; ++row, y += tree.itemHeight)
     DrawRow(tree, dc, *rows[row], y);
   SetBkMode(dc, oldMode);
   SelectObject(dc, oldFont);
@@ -699,12 +707,24 @@ void KeyDown(Tree& tree, UINT vk) {
   }
   int page = PageRows(tree);
   switch (vk) {
-    case VK_UP: SelectRow(tree, row - 1, TVC_BYKEYBOARD); break;
-    case VK_DOWN: SelectRow(tree, row + 1, TVC_BYKEYBOARD); break;
-    case VK_HOME: SelectRow(tree, 0, TVC_BYKEYBOARD); break;
-    case VK_END: SelectRow(tree, static_cast<int>(rows.size()) - 1, TVC_BYKEYBOARD); break;
-    case VK_PRIOR: SelectRow(tree, row - page + 1, TVC_BYKEYBOARD); break;
-    case VK_NEXT: SelectRow(tree, row + page - 1, TVC_BYKEYBOARD); break;
+    case VK_UP:
+      SelectRow(tree, row - 1, TVC_BYKEYBOARD);
+      break;
+    case VK_DOWN:
+      SelectRow(tree, row + 1, TVC_BYKEYBOARD);
+      break;
+    case VK_HOME:
+      SelectRow(tree, 0, TVC_BYKEYBOARD);
+      break;
+    case VK_END:
+      SelectRow(tree, static_cast<int>(rows.size()) - 1, TVC_BYKEYBOARD);
+      break;
+    case VK_PRIOR:
+      SelectRow(tree, row - page + 1, TVC_BYKEYBOARD);
+      break;
+    case VK_NEXT:
+      SelectRow(tree, row + page - 1, TVC_BYKEYBOARD);
+      break;
     case VK_LEFT:
       if (!caret) break;
       if (Expanded(caret) && HasChildren(tree, *caret))
@@ -728,8 +748,11 @@ void KeyDown(Tree& tree, UINT vk) {
     case VK_MULTIPLY:
       if (caret) ExpandAll(tree, caret->handle);
       break;
-    case VK_RETURN: SendSimpleNotify(tree.hwnd, tree.parent, NM_RETURN); break;
-    default: break;
+    case VK_RETURN:
+      SendSimpleNotify(tree.hwnd, tree.parent, NM_RETURN);
+      break;
+    default:
+      break;
   }
 }
 
@@ -759,12 +782,18 @@ void RightButtonUp(Tree& tree, POINT pt) {
 
 LRESULT TreeMessage(Tree& tree, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case TVM_INSERTITEMA: return reinterpret_cast<LRESULT>(InsertItem(tree, reinterpret_cast<TV_INSERTSTRUCTA*>(lParam)));
-    case TVM_DELETEITEM: return DeleteItem(tree, reinterpret_cast<HTREEITEM>(lParam));
-    case TVM_EXPAND: return Expand(tree, reinterpret_cast<HTREEITEM>(lParam), static_cast<UINT>(wParam), false);
-    case TVM_GETITEMRECT: return ItemRect(tree, static_cast<BOOL>(wParam), reinterpret_cast<RECT*>(lParam));
-    case TVM_GETCOUNT: return static_cast<LRESULT>(tree.items.size());
-    case TVM_GETINDENT: return tree.indent;
+    case TVM_INSERTITEMA:
+      return reinterpret_cast<LRESULT>(InsertItem(tree, reinterpret_cast<TV_INSERTSTRUCTA*>(lParam)));
+    case TVM_DELETEITEM:
+      return DeleteItem(tree, reinterpret_cast<HTREEITEM>(lParam));
+    case TVM_EXPAND:
+      return Expand(tree, reinterpret_cast<HTREEITEM>(lParam), static_cast<UINT>(wParam), false);
+    case TVM_GETITEMRECT:
+      return ItemRect(tree, static_cast<BOOL>(wParam), reinterpret_cast<RECT*>(lParam));
+    case TVM_GETCOUNT:
+      return static_cast<LRESULT>(tree.items.size());
+    case TVM_GETINDENT:
+      return tree.indent;
     case TVM_SETINDENT:
       tree.indent = std::max(static_cast<int>(wParam), 4);
       Redraw(tree);
@@ -786,7 +815,8 @@ LRESULT TreeMessage(Tree& tree, UINT msg, WPARAM wParam, LPARAM lParam) {
       auto handle = reinterpret_cast<HTREEITEM>(lParam);
       if (handle && !Find(tree, handle)) return FALSE;
       switch (wParam) {
-        case TVGN_CARET: return SelectCaret(tree, handle, TVC_UNKNOWN);
+        case TVGN_CARET:
+          return SelectCaret(tree, handle, TVC_UNKNOWN);
         case TVGN_DROPHILITE:
           tree.dropHilite = handle;
           Redraw(tree);
@@ -800,12 +830,16 @@ LRESULT TreeMessage(Tree& tree, UINT msg, WPARAM wParam, LPARAM lParam) {
           Redraw(tree);
           return TRUE;
         }
-        default: return FALSE;
+        default:
+          return FALSE;
       }
     }
-    case TVM_GETITEMA: return GetItem(tree, reinterpret_cast<TV_ITEMA*>(lParam));
-    case TVM_SETITEMA: return SetItem(tree, reinterpret_cast<const TV_ITEMA*>(lParam));
-    case TVM_GETVISIBLECOUNT: return PageRows(tree);
+    case TVM_GETITEMA:
+      return GetItem(tree, reinterpret_cast<TV_ITEMA*>(lParam));
+    case TVM_SETITEMA:
+      return SetItem(tree, reinterpret_cast<const TV_ITEMA*>(lParam));
+    case TVM_GETVISIBLECOUNT:
+      return PageRows(tree);
     case TVM_HITTEST: {
       auto* info = reinterpret_cast<TV_HITTESTINFO*>(lParam);
       if (!info) return 0;
@@ -825,9 +859,8 @@ LRESULT TreeMessage(Tree& tree, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!sort || !sort->lpfnCompare) return FALSE;
       Item* parent = FindParent(tree, sort->hParent);
       if (!parent) return FALSE;
-      SortChildren(tree, *parent, wParam != 0, [&](const Item& a, const Item& b) {
-        return sort->lpfnCompare(a.param, b.param, sort->lParam);
-      });
+      SortChildren(tree, *parent, wParam != 0,
+                   [&](const Item& a, const Item& b) { return sort->lpfnCompare(a.param, b.param, sort->lParam); });
       Redraw(tree);
       return TRUE;
     }
@@ -843,8 +876,10 @@ LRESULT TreeMessage(Tree& tree, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TVM_EDITLABELA:
     case TVM_GETEDITCONTROL:
     case TVM_CREATEDRAGIMAGE:
-    case TVM_ENDEDITLABELNOW: return 0;  // label editing is not offered
-    default: return DefWindowProcA(tree.hwnd, msg, wParam, lParam);
+    case TVM_ENDEDITLABELNOW:
+      return 0;  // label editing is not offered
+    default:
+      return DefWindowProcA(tree.hwnd, msg, wParam, lParam);
   }
 }
 
@@ -865,28 +900,46 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       AttachState<Tree>(hwnd, nullptr);
       delete tree;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_DESTROY: DeleteItem(*tree, TVI_ROOT); return 0;
+    case WM_DESTROY:
+      DeleteItem(*tree, TVI_ROOT);
+      return 0;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tree, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*tree, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_SETFONT:
       tree->font = reinterpret_cast<HFONT>(wParam);
       UpdateItemHeight(*tree);
       if (lParam) Redraw(*tree);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(tree->font);
-    case WM_SIZE: ClampTop(*tree); Redraw(*tree); return 0;
-    case WM_ENABLE: Redraw(*tree); return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(tree->font);
+    case WM_SIZE:
+      ClampTop(*tree);
+      Redraw(*tree);
+      return 0;
+    case WM_ENABLE:
+      Redraw(*tree);
+      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       tree->focused = msg == WM_SETFOCUS;
       Redraw(*tree);
       SendSimpleNotify(hwnd, tree->parent, tree->focused ? NM_SETFOCUS : NM_KILLFOCUS);
       return 0;
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN: KeyDown(*tree, static_cast<UINT>(wParam)); return 0;
-    case WM_LBUTTONDOWN: ButtonDown(*tree, MousePoint(lParam), false); return 0;
-    case WM_LBUTTONDBLCLK: ButtonDown(*tree, MousePoint(lParam), true); return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+      KeyDown(*tree, static_cast<UINT>(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      ButtonDown(*tree, MousePoint(lParam), false);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      ButtonDown(*tree, MousePoint(lParam), true);
+      return 0;
     case WM_LBUTTONUP:
       if (tree->clickPending) {
         tree->clickPending = false;
@@ -896,8 +949,11 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
       if (GetFocus() != hwnd) SetFocus(hwnd);
       return 0;
-    case WM_RBUTTONUP: RightButtonUp(*tree, MousePoint(lParam)); return 0;
-    default: return TreeMessage(*tree, msg, wParam, lParam);
+    case WM_RBUTTONUP:
+      RightButtonUp(*tree, MousePoint(lParam));
+      return 0;
+    default:
+      return TreeMessage(*tree, msg, wParam, lParam);
   }
 }
 

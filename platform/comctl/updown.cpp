@@ -146,7 +146,10 @@ HWND SetBuddy(UpDown& ud, HWND buddy) {
   ReleaseBuddy(ud);
   ud.buddy = buddy && IsWindow(buddy) ? buddy : nullptr;
   if (!ud.buddy) return old;
-  if (Style(ud) & UDS_ARROWKEYS) {
+  // A buddy another up-down already listens to keeps that one: subclassing it twice would make
+  // BuddyProc call itself through the saved procedure.
+  bool taken = reinterpret_cast<WNDPROC>(GetWindowLongA(ud.buddy, GWL_WNDPROC)) == BuddyProc;
+  if ((Style(ud) & UDS_ARROWKEYS) && !taken) {
     SetPropA(ud.buddy, kBuddyProp, ud.hwnd);
     ud.buddyProc = reinterpret_cast<WNDPROC>(SetWindowLongA(ud.buddy, GWL_WNDPROC, reinterpret_cast<LONG>(BuddyProc)));
   }
@@ -228,7 +231,8 @@ LRESULT UpDownMessage(UpDown& ud, UINT msg, WPARAM wParam, LPARAM lParam) {
       ud.lower = static_cast<SHORT>(HIWORD(lParam));
       ud.pos = std::clamp(ud.pos, RangeMin(ud), RangeMax(ud));
       return 0;
-    case UDM_GETRANGE: return MAKELONG(ud.upper, ud.lower);
+    case UDM_GETRANGE:
+      return MAKELONG(ud.upper, ud.lower);
     case UDM_SETPOS: {
       int old = ud.pos;
       ReadBuddy(ud);
@@ -241,8 +245,10 @@ LRESULT UpDownMessage(UpDown& ud, UINT msg, WPARAM wParam, LPARAM lParam) {
       bool ok = ReadBuddy(ud);
       return MAKELONG(ud.pos, ok ? 0 : 1);
     }
-    case UDM_SETBUDDY: return reinterpret_cast<LRESULT>(SetBuddy(ud, reinterpret_cast<HWND>(wParam)));
-    case UDM_GETBUDDY: return reinterpret_cast<LRESULT>(ud.buddy);
+    case UDM_SETBUDDY:
+      return reinterpret_cast<LRESULT>(SetBuddy(ud, reinterpret_cast<HWND>(wParam)));
+    case UDM_GETBUDDY:
+      return reinterpret_cast<LRESULT>(ud.buddy);
     case UDM_SETACCEL: {
       auto* accel = reinterpret_cast<const UDACCEL*>(lParam);
       if (!accel || wParam == 0) return FALSE;
@@ -262,8 +268,10 @@ LRESULT UpDownMessage(UpDown& ud, UINT msg, WPARAM wParam, LPARAM lParam) {
       WriteBuddy(ud);
       return old;
     }
-    case UDM_GETBASE: return ud.base;
-    default: return DefWindowProcA(ud.hwnd, msg, wParam, lParam);
+    case UDM_GETBASE:
+      return ud.base;
+    default:
+      return DefWindowProcA(ud.hwnd, msg, wParam, lParam);
   }
 }
 
@@ -281,17 +289,28 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       if (Style(*ud) & UDS_AUTOBUDDY) SetBuddy(*ud, PreviousSibling(hwnd));
       return 0;
-    case WM_DESTROY: ReleaseBuddy(*ud); return 0;
+    case WM_DESTROY:
+      ReleaseBuddy(*ud);
+      return 0;
     case WM_NCDESTROY:
       AttachState<UpDown>(hwnd, nullptr);
       delete ud;
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*ud, dc); }); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_ENABLE: InvalidateRect(hwnd, nullptr, FALSE); return 0;
-    case WM_LBUTTONDOWN: ButtonDown(*ud, MousePoint(lParam)); return 0;
-    case WM_LBUTTONUP: ButtonUp(*ud); return 0;
+    case WM_PRINTCLIENT:
+      PaintControl(hwnd, msg, wParam, [&](HDC dc) { Paint(*ud, dc); });
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_LBUTTONDOWN:
+      ButtonDown(*ud, MousePoint(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      ButtonUp(*ud);
+      return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd) ButtonUp(*ud);
       return 0;
@@ -302,12 +321,14 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_KEYDOWN:
-      if ((Style(*ud) & UDS_ARROWKEYS) && (wParam == VK_UP || wParam == VK_DOWN)) StepOnce(*ud, wParam == VK_UP ? 1 : -1);
+      if ((Style(*ud) & UDS_ARROWKEYS) && (wParam == VK_UP || wParam == VK_DOWN))
+        StepOnce(*ud, wParam == VK_UP ? 1 : -1);
       return 0;
     case WM_KEYUP:
       if (wParam == VK_UP || wParam == VK_DOWN) EndSteps(*ud);
       return 0;
-    default: return UpDownMessage(*ud, msg, wParam, lParam);
+    default:
+      return UpDownMessage(*ud, msg, wParam, lParam);
   }
 }
 

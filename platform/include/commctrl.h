@@ -727,7 +727,7 @@ typedef struct _TC_KEYDOWN {
 EXTERN_C_END
 
 #ifdef __cplusplus
-static_assert(sizeof(INITCOMMONCONTROLSEX) == 8, "INITCOMMONCONTROLSEX");
+static_assert(sizeof(NMHDR) == 12 && sizeof(INITCOMMONCONTROLSEX) == 8, "NMHDR");
 static_assert(sizeof(TV_ITEMA) == 40 && sizeof(TV_INSERTSTRUCTA) == 48, "TV_ITEMA");
 static_assert(sizeof(NM_TREEVIEWA) == 104 && sizeof(TV_DISPINFOA) == 52 && sizeof(TV_KEYDOWN) == 18, "tree view");
 static_assert(sizeof(TV_HITTESTINFO) == 16 && sizeof(TV_SORTCB) == 12, "tree view");

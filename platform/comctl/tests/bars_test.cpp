@@ -8,7 +8,9 @@ namespace {
 using Trackbar = ComctlTest;
 using Progress = ComctlTest;
 
-LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) { return SendMessageA(hwnd, msg, wParam, lParam); }
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return SendMessageA(hwnd, msg, wParam, lParam);
+}
 
 TEST_F(Trackbar, PositionsAreClampedToTheRange) {
   HWND bar = Child(TRACKBAR_CLASSA, 0, {10, 10, 210, 40});
@@ -36,7 +38,12 @@ TEST_F(Trackbar, PositionsAreClampedToTheRange) {
     EXPECT_EQ(Send(bar, TBM_GETRANGEMIN), step.min);
     EXPECT_EQ(Send(bar, TBM_GETRANGEMAX), step.max);
   }
+  // Until the program sets one, the page is a fifth of the range (at least 1) and follows it.
+  EXPECT_EQ(Send(bar, TBM_GETPAGESIZE), 1);
+  Send(bar, TBM_SETRANGE, TRUE, MAKELONG(0, 100));
+  EXPECT_EQ(Send(bar, TBM_GETPAGESIZE), 20);
   EXPECT_EQ(Send(bar, TBM_SETPAGESIZE, 0, 7), 20);
+  Send(bar, TBM_SETRANGE, TRUE, MAKELONG(0, 50));
   EXPECT_EQ(Send(bar, TBM_GETPAGESIZE), 7);
   EXPECT_EQ(Send(bar, TBM_SETLINESIZE, 0, 3), 1);
   EXPECT_EQ(Send(bar, TBM_GETLINESIZE), 3);
@@ -78,13 +85,17 @@ TEST_F(Trackbar, DraggingTheThumbTracksThenSetsThePosition) {
   POINT grab{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
   POINT screen = grab;
   ClientToScreen(bar, &screen);
-  host::user::MoveMouse(screen.x, screen.y);
-  host::user::PressButton();
-  host::user::MoveMouse(screen.x + 3 * step, screen.y);
-  host::user::MoveMouse(screen.x + 5 * step, screen.y + 40);  // off the bar: the drag goes on
-  host::user::MoveMouse(screen.x + 50 * step, screen.y);      // far past the end: clamped
-  host::user::ReleaseButton();
-  host::user::PumpMessages();
+  // Each event is taken before the next, as a person's hand is slower than the queue.
+  auto act = [](auto event) {
+    event();
+    host::user::PumpMessages();
+  };
+  act([&] { host::user::MoveMouse(screen.x, screen.y); });
+  act([] { host::user::PressButton(); });
+  act([&] { host::user::MoveMouse(screen.x + 3 * step, screen.y); });
+  act([&] { host::user::MoveMouse(screen.x + 5 * step, screen.y + 40); });  // off the bar: the drag goes on
+  act([&] { host::user::MoveMouse(screen.x + 50 * step, screen.y); });      // far past the end: clamped
+  act([] { host::user::ReleaseButton(); });
   EXPECT_EQ(Take(), (Lines{"WM_HSCROLL THUMBTRACK 5", "WM_HSCROLL THUMBTRACK 7", "WM_HSCROLL THUMBTRACK 10",
                            "WM_HSCROLL THUMBPOSITION 10", "WM_HSCROLL ENDTRACK 0"}));
   EXPECT_EQ(Send(bar, TBM_GETPOS), 10);
@@ -126,9 +137,12 @@ TEST_F(Trackbar, DrawsChannelAndThumbIntoAGivenDC) {
   RECT thumb, channel;
   Send(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
   Send(bar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  // A raised thumb (white outside at the top left, black at the bottom right) in a sunken groove.
   EXPECT_EQ(canvas.At(thumb.left + 3, thumb.top + 5), GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(canvas.At(thumb.left, thumb.top), GetSysColor(COLOR_BTNHIGHLIGHT));
-  EXPECT_EQ(canvas.At(channel.left + 2, (channel.top + channel.bottom) / 2), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(canvas.At(thumb.left, thumb.top + 5), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(canvas.At(thumb.right - 1, thumb.top + 5), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(canvas.At(channel.left + 2, channel.top), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(canvas.At(channel.left + 2, channel.bottom - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
   EXPECT_FALSE(canvas.Contains({0, 0, 200, 30}, RGB(1, 2, 3)));  // the whole client is painted
 }
 
@@ -150,7 +164,7 @@ TEST_F(Progress, RangesPositionsAndSteps) {
       {PBM_SETSTEP, 8, 0, 10, 0},
       {PBM_STEPIT, 0, 0, 0, 8},
       {PBM_STEPIT, 0, 0, 8, 16},
-      {PBM_STEPIT, 0, 0, 16, 4},  // past the end it starts over
+      {PBM_STEPIT, 0, 0, 16, 4},                                  // past the end it starts over
       {PBM_SETRANGE, 0, MAKELPARAM(10, 5), MAKELONG(0, 20), 10},  // an inverted range is empty
   };
   for (const auto& step : steps) {

@@ -7,18 +7,30 @@ namespace {
 
 const std::map<UINT, const char*>& CodeNames() {
   static const std::map<UINT, const char*> names = {
-      {TVN_SELCHANGINGA, "TVN_SELCHANGING"},   {TVN_SELCHANGEDA, "TVN_SELCHANGED"},
-      {TVN_ITEMEXPANDINGA, "TVN_ITEMEXPANDING"}, {TVN_ITEMEXPANDEDA, "TVN_ITEMEXPANDED"},
-      {TVN_DELETEITEMA, "TVN_DELETEITEM"},     {TVN_GETDISPINFOA, "TVN_GETDISPINFO"},
-      {TVN_KEYDOWN, "TVN_KEYDOWN"},            {NM_CLICK, "NM_CLICK"},
-      {NM_DBLCLK, "NM_DBLCLK"},                {NM_RCLICK, "NM_RCLICK"},
-      {NM_RETURN, "NM_RETURN"},                {NM_SETFOCUS, "NM_SETFOCUS"},
-      {NM_KILLFOCUS, "NM_KILLFOCUS"},          {UDN_DELTAPOS, "UDN_DELTAPOS"},
-      {TTN_NEEDTEXTA, "TTN_NEEDTEXT"},         {TTN_SHOW, "TTN_SHOW"},
-      {TTN_POP, "TTN_POP"},                    {TCN_SELCHANGING, "TCN_SELCHANGING"},
-      {TCN_SELCHANGE, "TCN_SELCHANGE"},        {TCN_KEYDOWN, "TCN_KEYDOWN"},
-      {LVN_ITEMCHANGING, "LVN_ITEMCHANGING"},  {LVN_ITEMCHANGED, "LVN_ITEMCHANGED"},
-      {LVN_INSERTITEM, "LVN_INSERTITEM"},      {LVN_DELETEITEM, "LVN_DELETEITEM"},
+      {TVN_SELCHANGINGA, "TVN_SELCHANGING"},
+      {TVN_SELCHANGEDA, "TVN_SELCHANGED"},
+      {TVN_ITEMEXPANDINGA, "TVN_ITEMEXPANDING"},
+      {TVN_ITEMEXPANDEDA, "TVN_ITEMEXPANDED"},
+      {TVN_DELETEITEMA, "TVN_DELETEITEM"},
+      {TVN_GETDISPINFOA, "TVN_GETDISPINFO"},
+      {TVN_KEYDOWN, "TVN_KEYDOWN"},
+      {NM_CLICK, "NM_CLICK"},
+      {NM_DBLCLK, "NM_DBLCLK"},
+      {NM_RCLICK, "NM_RCLICK"},
+      {NM_RETURN, "NM_RETURN"},
+      {NM_SETFOCUS, "NM_SETFOCUS"},
+      {NM_KILLFOCUS, "NM_KILLFOCUS"},
+      {UDN_DELTAPOS, "UDN_DELTAPOS"},
+      {TTN_NEEDTEXTA, "TTN_NEEDTEXT"},
+      {TTN_SHOW, "TTN_SHOW"},
+      {TTN_POP, "TTN_POP"},
+      {TCN_SELCHANGING, "TCN_SELCHANGING"},
+      {TCN_SELCHANGE, "TCN_SELCHANGE"},
+      {TCN_KEYDOWN, "TCN_KEYDOWN"},
+      {LVN_ITEMCHANGING, "LVN_ITEMCHANGING"},
+      {LVN_ITEMCHANGED, "LVN_ITEMCHANGED"},
+      {LVN_INSERTITEM, "LVN_INSERTITEM"},
+      {LVN_DELETEITEM, "LVN_DELETEITEM"},
       {LVN_DELETEALLITEMS, "LVN_DELETEALLITEMS"},
   };
   return names;
@@ -32,16 +44,19 @@ std::string ItemName(HTREEITEM item) {
 
 const char* Cause(UINT action) {
   switch (action) {
-    case TVC_BYMOUSE: return "mouse";
-    case TVC_BYKEYBOARD: return "keyboard";
-    default: return "unknown";
+    case TVC_BYMOUSE:
+      return "mouse";
+    case TVC_BYKEYBOARD:
+      return "keyboard";
+    default:
+      return "unknown";
   }
 }
 
 std::string Describe(NMHDR* header) {
   auto found = CodeNames().find(header->code);
-  std::string line = found == CodeNames().end() ? "notify " + std::to_string(static_cast<int>(header->code))
-                                                : found->second;
+  std::string line =
+      found == CodeNames().end() ? "notify " + std::to_string(static_cast<int>(header->code)) : found->second;
   char detail[128] = "";
   switch (header->code) {
     case TVN_SELCHANGINGA:
@@ -70,7 +85,9 @@ std::string Describe(NMHDR* header) {
       std::snprintf(detail, sizeof detail, " %d%+d", nm->iPos, nm->iDelta);
       break;
     }
-    case TTN_NEEDTEXTA: std::snprintf(detail, sizeof detail, " %u", header->idFrom); break;
+    case TTN_NEEDTEXTA:
+      std::snprintf(detail, sizeof detail, " %u", header->idFrom);
+      break;
     case LVN_ITEMCHANGING:
     case LVN_ITEMCHANGED: {
       auto* nm = reinterpret_cast<NM_LISTVIEW*>(header);
@@ -78,15 +95,18 @@ std::string Describe(NMHDR* header) {
       break;
     }
     case LVN_INSERTITEM:
-    case LVN_DELETEITEM: std::snprintf(detail, sizeof detail, " %d", reinterpret_cast<NM_LISTVIEW*>(header)->iItem); break;
-    default: break;
+    case LVN_DELETEITEM:
+      std::snprintf(detail, sizeof detail, " %d", reinterpret_cast<NM_LISTVIEW*>(header)->iItem);
+      break;
+    default:
+      break;
   }
   return line + detail;
 }
 
 const char* ScrollCode(UINT code) {
-  static const char* names[] = {"LINEUP", "LINEDOWN", "PAGEUP",  "PAGEDOWN", "THUMBPOSITION",
-                                "THUMBTRACK", "TOP",  "BOTTOM", "ENDTRACK"};
+  static const char* names[] = {"LINEUP",     "LINEDOWN", "PAGEUP", "PAGEDOWN", "THUMBPOSITION",
+                                "THUMBTRACK", "TOP",      "BOTTOM", "ENDTRACK"};
   return code < 9 ? names[code] : "?";
 }
 
@@ -109,7 +129,8 @@ LRESULT Notify(NMHDR* header) {
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   char line[96];
   switch (msg) {
-    case WM_NOTIFY: return Notify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_NOTIFY:
+      return Notify(reinterpret_cast<NMHDR*>(lParam));
     case WM_HSCROLL:
     case WM_VSCROLL:
       std::snprintf(line, sizeof line, "%s %s %d", msg == WM_HSCROLL ? "WM_HSCROLL" : "WM_VSCROLL",
@@ -120,8 +141,11 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       std::snprintf(line, sizeof line, "WM_COMMAND %u", LOWORD(wParam));
       Log().lines.push_back(line);
       return 0;
-    case WM_CONTEXTMENU: Log().lines.push_back("WM_CONTEXTMENU"); return 0;
-    default: return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_CONTEXTMENU:
+      Log().lines.push_back("WM_CONTEXTMENU");
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
 }
 
@@ -157,9 +181,9 @@ void ComctlTest::TearDown() {
 }
 
 HWND ComctlTest::Child(const char* className, DWORD style, RECT rect, UINT id, const char* text) {
-  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top,
-                         rect.right - rect.left, rect.bottom - rect.top, parent_,
-                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
+  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top, rect.right - rect.left,
+                         rect.bottom - rect.top, parent_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr,
+                         nullptr);
 }
 
 Lines ComctlTest::Take() {

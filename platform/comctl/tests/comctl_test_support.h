@@ -22,11 +22,11 @@ using Lines = std::vector<std::string>;
 
 struct ParentLog {
   Lines lines;
-  std::map<UINT, LRESULT> answers;          // by notification code
-  std::map<UINT, std::string> tipTexts;     // TTN_NEEDTEXTA answers by tool id
-  std::map<HTREEITEM, std::string> names;   // tree items in the lines
-  std::function<void(NMHDR*)> onNotify;     // runs before the answer
-  bool logFocus = false;                    // NM_SETFOCUS / NM_KILLFOCUS lines
+  std::map<UINT, LRESULT> answers;         // by notification code
+  std::map<UINT, std::string> tipTexts;    // TTN_NEEDTEXTA answers by tool id
+  std::map<HTREEITEM, std::string> names;  // tree items in the lines
+  std::function<void(NMHDR*)> onNotify;    // runs before the answer
+  bool logFocus = false;                   // NM_SETFOCUS / NM_KILLFOCUS lines
 };
 ParentLog& Log();
 

@@ -11,9 +11,7 @@ constexpr COLORREF kKey = RGB(255, 0, 255), kBack = RGB(0, 0, 128);
 constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0);
 
 // Two 8x8 images: red / green with the key colour in their right half.
-HBITMAP TwoImages() {
-  return StripeBitmap(16, 8, {kRed, kKey, kGreen, kKey}, 4);
-}
+HBITMAP TwoImages() { return StripeBitmap(16, 8, {kRed, kKey, kGreen, kKey}, 4); }
 
 TEST_F(ImageList, AddMaskedDrawsTheKeyColourTransparent) {
   HIMAGELIST list = ImageList_Create(8, 8, ILC_MASK | ILC_COLOR24, 2, 2);
@@ -83,11 +81,9 @@ TEST_F(ImageList, ColourDepthsKeepOrRoundColours) {
     COLORREF drawn;
   };
   const Depth depths[] = {
-      {ILC_COLOR24, odd},
-      {ILC_COLOR32, odd},
-      {ILC_COLOR, RGB(255, 0, 0)},  // 16 colours by default
-      {ILC_COLOR4, RGB(255, 0, 0)},
-      {ILC_COLOR16, RGB(248, 8, 0)},
+      {ILC_COLOR24, odd},           {ILC_COLOR32, odd},
+      {ILC_COLOR, RGB(255, 0, 0)},                                  // 16 colours by default
+      {ILC_COLOR4, RGB(255, 0, 0)}, {ILC_COLOR16, RGB(255, 8, 0)},  // 5 bits a channel, widened again as GDI reads them
   };
   HBITMAP image = StripeBitmap(8, 8, {odd}, 8);
   for (const auto& depth : depths) {

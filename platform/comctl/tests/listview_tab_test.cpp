@@ -56,8 +56,8 @@ TEST_F(ListView, ItemsTakeGridSlotsAndKeepTheirPositions) {
     EXPECT_EQ(pt.x, move.x);
     EXPECT_EQ(pt.y, move.y);
   }
-  POINT far{100000, 5};
-  EXPECT_TRUE(SendMessageA(lv, LVM_SETITEMPOSITION32, 0, reinterpret_cast<LPARAM>(&far)));
+  POINT distant{100000, 5};
+  EXPECT_TRUE(SendMessageA(lv, LVM_SETITEMPOSITION32, 0, reinterpret_cast<LPARAM>(&distant)));
   EXPECT_EQ(Position(lv, 0).x, 100000);
   EXPECT_FALSE(SendMessageA(lv, LVM_SETITEMPOSITION, 3, MAKELPARAM(1, 1)));
   POINT unused;

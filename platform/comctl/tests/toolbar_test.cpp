@@ -93,8 +93,9 @@ TEST_F(Toolbar, ClicksCommandAndCheckButtonsToggle) {
     SCOPED_TRACE(step.button);
     ClickButton(step.button);
     Lines lines = Take();
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("TTN_", 0) == 0; }),
-                lines.end());
+    lines.erase(
+        std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("TTN_", 0) == 0; }),
+        lines.end());
     EXPECT_EQ(lines, step.expected);
     EXPECT_EQ(Send(TB_ISBUTTONCHECKED, 40003), step.checked ? TRUE : FALSE);
   }

@@ -42,8 +42,12 @@ class TreeView : public ComctlTest {
       order += (order.empty() ? "" : " ") + Text(item);
     return order;
   }
-  BOOL Select(HTREEITEM item) { return SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)); }
-  BOOL Expand(HTREEITEM item, UINT code) { return SendMessageA(tree_, TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)); }
+  BOOL Select(HTREEITEM item) {
+    return SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  }
+  BOOL Expand(HTREEITEM item, UINT code) {
+    return SendMessageA(tree_, TVM_EXPAND, code, reinterpret_cast<LPARAM>(item));
+  }
   UINT State(HTREEITEM item) {
     TV_ITEMA get{};
     get.mask = TVIF_STATE;
@@ -68,8 +72,8 @@ TEST_F(TreeView, InsertsFirstLastSortedAndAfterAnItem) {
     const char* order;
   };
   const Step steps[] = {
-      {"m", "last", "m"},         {"c", "last", "m c"},         {"a", "first", "a m c"},
-      {"k", "m", "a m k c"},      {"B", "sort", "a B m k c"},   {"z", "sort", "a B m k c z"},
+      {"m", "last", "m"},    {"c", "last", "m c"},       {"a", "first", "a m c"},
+      {"k", "m", "a m k c"}, {"B", "sort", "a B m k c"}, {"z", "sort", "a B m k c z"},
   };
   std::map<std::string, HTREEITEM> items;
   for (const auto& step : steps) {
@@ -135,30 +139,60 @@ TEST_F(TreeView, SelectItemNotifiesSynchronouslyAndMayBeRefused) {
 
 TEST_F(TreeView, DeletingTheSelectedItemMovesTheCaretFirst) {
   struct Case {
+    const char* selected;
     const char* deleted;
     const char* caretAfter;
     Lines expected;
   };
   const Case cases[] = {
-      {"b", "c",
+      {"b",
+       "b",
+       "c",
        {"TVN_SELCHANGING unknown b->c", "TVN_SELCHANGED unknown b->c", "TVN_DELETEITEM b1", "TVN_DELETEITEM b"}},
-      {"c", "b", {"TVN_SELCHANGING unknown c->b", "TVN_SELCHANGED unknown c->b", "TVN_DELETEITEM c"}},
-      {"b1", "b", {"TVN_SELCHANGING unknown b1->b", "TVN_SELCHANGED unknown b1->b", "TVN_DELETEITEM b1"}},
+      {"c", "c", "b", {"TVN_SELCHANGING unknown c->b", "TVN_SELCHANGED unknown c->b", "TVN_DELETEITEM c"}},
+      {"b1", "b1", "b", {"TVN_SELCHANGING unknown b1->b", "TVN_SELCHANGED unknown b1->b", "TVN_DELETEITEM b1"}},
+      // The branch holding the caret goes: the caret leaves it for the branch's next sibling.
+      {"b1",
+       "b",
+       "c",
+       {"TVN_SELCHANGING unknown b1->c", "TVN_SELCHANGED unknown b1->c", "TVN_DELETEITEM b1", "TVN_DELETEITEM b"}},
+      // Another item goes: the caret stays and nobody hears of a selection.
+      {"c", "a", "c", {"TVN_DELETEITEM a"}},
   };
   for (const auto& test : cases) {
-    SCOPED_TRACE(test.deleted);
+    SCOPED_TRACE(std::string(test.selected) + " " + test.deleted);
     SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     std::map<std::string, HTREEITEM> items;
     items["a"] = Insert("a");
     items["b"] = Insert("b");
     items["b1"] = Insert("b1", items["b"]);
     items["c"] = Insert("c");
-    Select(items[test.deleted]);
+    Select(items[test.selected]);
     Take();
     ASSERT_TRUE(SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(items[test.deleted])));
     EXPECT_EQ(Take(), test.expected);
     EXPECT_EQ(Text(Next(TVGN_CARET)), test.caretAfter);
   }
+}
+
+TEST_F(TreeView, SelectingAHiddenItemOpensItsBranchAndScrollsItIntoView) {
+  HTREEITEM maker = Insert("maker");
+  for (int i = 0; i < 40; ++i) Insert(("model " + std::to_string(i)).c_str(), maker);
+  HTREEITEM last = Next(TVGN_CHILD, maker);
+  while (Next(TVGN_NEXT, last)) last = Next(TVGN_NEXT, last);
+  Name(last, "last");
+  Take();
+  EXPECT_TRUE(Select(last));
+  EXPECT_EQ(Take(), (Lines{"TVN_SELCHANGING unknown 0->last", "TVN_ITEMEXPANDING maker 0x2",
+                           "TVN_ITEMEXPANDED maker 0x2", "TVN_SELCHANGED unknown 0->last"}));
+  EXPECT_TRUE(State(maker) & TVIS_EXPANDED);
+  EXPECT_NE(Next(TVGN_FIRSTVISIBLE), maker);  // scrolled down: the tree has more rows than fit
+  RECT client, row = ItemRect(last);
+  GetClientRect(tree_, &client);
+  EXPECT_GE(row.top, 0);
+  EXPECT_LE(row.bottom, client.bottom);
+  EXPECT_TRUE(SendMessageA(tree_, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(maker)));
+  EXPECT_EQ(Next(TVGN_FIRSTVISIBLE), maker);
 }
 
 TEST_F(TreeView, ClearingTheTreeAnnouncesEachItemButNoNewSelection) {

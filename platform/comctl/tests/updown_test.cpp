@@ -1,5 +1,7 @@
 // Up-down: range and position, the buddy's text, UDN_DELTAPOS cancelling a
 // step, alignment to the buddy and arrow keys in the buddy.
+#include <host/gdi.h>
+
 #include "comctl_test_support.h"
 
 namespace host::comctl::testing {
@@ -149,6 +151,40 @@ TEST_F(UpDown, AutoBuddyAlignsAndTakesArrowKeys) {
   DestroyWindow(ud_);
   Key(buddy_, VK_UP);
   EXPECT_EQ(BuddyText(), "6");
+}
+
+TEST_F(UpDown, ASecondArrowKeyUpDownOnTheSameBuddyLeavesTheFirstInCharge) {
+  Make(UDS_SETBUDDYINT | UDS_ARROWKEYS);
+  HWND first = ud_;
+  HWND second = Child(UPDOWN_CLASSA, UDS_ARROWKEYS, {140, 10, 156, 30}, 202);
+  for (HWND ud : {first, second}) {
+    SendMessageA(ud, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy_), 0);
+    SendMessageA(ud, UDM_SETRANGE, 0, MAKELONG(100, 0));
+  }
+  Send(UDM_SETPOS, 0, MAKELONG(5, 0));
+  Key(buddy_, VK_UP);
+  EXPECT_EQ(Take(), (Lines{"UDN_DELTAPOS 5+1", "WM_VSCROLL THUMBPOSITION 6", "WM_VSCROLL ENDTRACK 6"}));
+  EXPECT_EQ(BuddyText(), "6");
+  DestroyWindow(second);
+  DestroyWindow(first);
+  Key(buddy_, VK_UP);  // the buddy's own procedure is back
+  EXPECT_TRUE(Take().empty());
+}
+
+// Dialogs create their controls before they show themselves: the controls must paint then.
+TEST_F(UpDown, PaintsWhenItsHiddenParentIsShown) {
+  HWND hidden = CreateWindowExA(0, "ComctlParent", "later", WS_POPUP | WS_CLIPCHILDREN, 20, 20, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+  HWND arrows = CreateWindowExA(0, UPDOWN_CLASSA, nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 16, 26, hidden, nullptr,
+                                nullptr, nullptr);
+  host::user::PumpMessages();
+  ShowWindow(hidden, SW_SHOW);
+  host::user::PumpMessages();
+  RECT r;
+  GetWindowRect(arrows, &r);
+  EXPECT_EQ(host::gdi::ScreenPixel(r.left, r.top + 3), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(host::gdi::ScreenPixel(r.left + 3, r.top + 3), GetSysColor(COLOR_BTNFACE));
+  DestroyWindow(hidden);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "station_layout.h"
 
+#include "controls_tour.h"
 #include "inspect_command.h"
 #include "window_tour.h"
 
@@ -159,6 +160,10 @@ int TourCommand(const std::string& outDir) {
   std::printf("\n== colour model\n");
   std::fflush(stdout);
   if (colour::ColourModelTour(stdout) != 0) std::printf("(the display takes no gamma ramps)\n");
+  std::printf("\n== common controls\n");
+  std::fflush(stdout);
+  ControlsTour((fs::path(root) / "common_controls.png").string(), stdout);
+  if (temporary) std::printf("(the screenshot goes with the temporary station; keep it with --out DIR)\n");
   std::fflush(stdout);
   host::ShutdownStation();
   if (temporary) fs::remove_all(root);

@@ -172,6 +172,13 @@ typedef BOOL(CALLBACK *PROPENUMPROCA)(HWND, LPCSTR, HANDLE);
 #define WM_USER 0x0400
 #define WM_APP 0x8000
 
+/* WM_NOTIFY: the header every common control notification starts with */
+typedef struct tagNMHDR {
+  HWND hwndFrom;
+  UINT idFrom;
+  UINT code;
+} NMHDR, *PNMHDR, *LPNMHDR;
+
 /* Window styles */
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L

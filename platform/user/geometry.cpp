@@ -77,6 +77,22 @@ void Invalidate(Window& window, bool whole, const RECT& oldClient) {
   window.ncPaintPending = true;
 }
 
+// Children shown while their parent was hidden were not invalidated then (ShowWindow only marks
+// them visible); when the parent appears they must paint with it.
+void InvalidateShownChildren(const Window& window) {
+  std::vector<HWND> children;
+  {
+    Lock lock(UserLock());
+    children = window.children;
+  }
+  for (HWND hwnd : children) {
+    auto child = FindWindowPtr(hwnd);
+    if (!child || !(child->style & WS_VISIBLE)) continue;
+    Invalidate(*child, true, child->client);
+    InvalidateShownChildren(*child);
+  }
+}
+
 // Minimize, maximize and restore compute the new rectangle and state.
 UINT MinMaximize(const std::shared_ptr<Window>& window, int cmd, RECT* rect) {
   Window& w = *window;
@@ -224,6 +240,7 @@ void ApplyWindowPos(WINDOWPOS& pos) {
       Invalidate(*window, true, oldClient);
     else if (visible && !(pos.flags & SWP_NOSIZE))
       Invalidate(*window, false, oldClient);
+    if (visible && !wasVisible) InvalidateShownChildren(*window);
   }
   if ((pos.flags & SWP_SHOWWINDOW) && !(pos.flags & SWP_NOACTIVATE) && IsTopLevel(*window))
     ActivateWindow(pos.hwnd, false);

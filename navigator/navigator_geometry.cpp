@@ -297,7 +297,8 @@ POINT CornerPosition(const NavDisplay& d, int corner, int w, int h) {
   }
 }
 
-int NearestCorner(const NavDisplay& d, const RECT& window) {
+std::optional<int> NearestCorner(const NavDisplay& d, const RECT& window) {
+  if (!d.Usable()) return std::nullopt;
   // Ties fall to the left and upper side.
   const int right = (d.Vw() + d.Ox - window.right) < (window.left - d.Ox);
   const int lower = (d.Vh() + d.Oy - window.bottom) < (window.top - d.Oy);
@@ -309,7 +310,7 @@ std::optional<POINT> KeepInView(const NavDisplay& d, const RECT& window) {
   const int R = d.Ox + (d.Dw >> d.s());
   const int Q = d.Oy + (d.Dh >> d.s());
   if (window.left >= d.Ox && window.right <= R && window.top >= d.Oy && window.bottom <= Q) return std::nullopt;
-  return CornerPosition(d, NearestCorner(d, window), window.right - window.left, window.bottom - window.top);
+  return CornerPosition(d, *NearestCorner(d, window), window.right - window.left, window.bottom - window.top);
 }
 
 POINT CentreInView(const NavDisplay& d, int w, int h) {

@@ -84,7 +84,9 @@ POINT PanCentre(const RECT& target);
 
 // Corner position of an outer window of w × h.
 POINT CornerPosition(const NavDisplay& d, int corner, int w, int h);
-int NearestCorner(const NavDisplay& d, const RECT& window);
+// The corner nearest to the window (ties fall left and up); none where the
+// visible size cannot be computed (zoom 0).
+std::optional<int> NearestCorner(const NavDisplay& d, const RECT& window);
 // Where the window goes to stay in view; none when it already is.
 std::optional<POINT> KeepInView(const NavDisplay& d, const RECT& window);
 POINT CentreInView(const NavDisplay& d, int w, int h);

@@ -82,7 +82,7 @@ NavigatorSettings DefaultNavigatorSettings() {
   return NavigatorSettings{kDefaultWindowRatio, FALSE, FALSE, NAV_UPPER_LEFT, NAV_SHOW_BOTH, TRUE};
 }
 
-NavigatorSettings ReadNavigatorSettings() {
+NavigatorSettings ReadSettings() {
   NavigatorSettings settings = DefaultNavigatorSettings();
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return settings;

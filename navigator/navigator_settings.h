@@ -39,7 +39,7 @@ extern const float kDefaultWindowRatio;  // 1/6 in single precision
 
 NavigatorSettings DefaultNavigatorSettings();
 // Reads every setting; a missing key or value gives that setting its default.
-NavigatorSettings ReadNavigatorSettings();
+NavigatorSettings ReadSettings();
 // At window destruction: "Window Ratio" (only while the miniature is shown), then "SnapCorner".
 BOOL SaveWindowState(const NavigatorSettings& settings);
 // Each time the option is toggled.

@@ -28,7 +28,8 @@ fi
 
 [ -f "$dir/build.ninja" ] ||
   CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DOVX_FUZZ=ON -DOVX_SANITIZE=ON >/dev/null
-cmake --build "$dir" -j 2 --target monitor_text_fuzzer monitor_cache_fuzzer make_cache_seed ovx_monitor_db_generator
+cmake --build "$dir" -j 2 --target monitor_text_fuzzer monitor_cache_fuzzer make_cache_seed ovx_monitor_db_generator \
+  mode_file_fuzzer make_mode_file_seed
 
 # Seeds from data/: the head of the shipped database (inputs stay small, so
 # each run is quick), a small generated one, and the cache of the shipped one.
@@ -36,19 +37,21 @@ cmake --build "$dir" -j 2 --target monitor_text_fuzzer monitor_cache_fuzzer make
 # directories of a 64-bit file system.
 seeds=$dir/fuzz-seeds
 corpus=$dir/fuzz-corpus
-mkdir -p "$seeds" "$corpus/text" "$corpus/cache"
+mkdir -p "$seeds" "$corpus/text" "$corpus/cache" "$corpus/mode"
 export ASAN_OPTIONS=detect_leaks=0 OVX_MODULE_DIR=$PWD/$dir/modules
 head -c 3500 data/OVX.MON >"$seeds/shipped-head.mon"
 $emulator "$dir/tools/monitor_db_generator/ovx_monitor_db_generator" "$seeds/generated.mon" --models 5 >/dev/null
 $emulator "$dir/monitor_page/monitor_db/make_cache_seed" data/OVX.MON "$seeds/shipped.bin"
 text_seeds=$seeds/shipped-head.mon,$seeds/generated.mon
 cache_seeds=$seeds/shipped.bin
+$emulator "$dir/monitor_page/mode_file/make_mode_file_seed" "$seeds/two-modes.inf"
+mode_seeds=$seeds/two-modes.inf
 
 status=0
-run() {  # name, seeds, corpus, max_len
+run() {  # name, seeds, corpus, max_len[, folder under monitor_page]
   echo "== $1, ${seconds}s"
   local log=$dir/$1.log
-  if $emulator "$dir/monitor_page/monitor_db/$1" -max_total_time="$seconds" -max_len="$4" -artifact_prefix="$dir/" \
+  if $emulator "$dir/monitor_page/${5:-monitor_db}/$1" -max_total_time="$seconds" -max_len="$4" -artifact_prefix="$dir/" \
       -seed_inputs="$2" "$3" >"$log" 2>&1; then
     grep -E '^(INFO: seed corpus|Done)' "$log"
   else
@@ -59,4 +62,5 @@ run() {  # name, seeds, corpus, max_len
 }
 run monitor_text_fuzzer "$text_seeds" "$corpus/text" 8192
 run monitor_cache_fuzzer "$cache_seeds" "$corpus/cache" 65536
+run mode_file_fuzzer "$mode_seeds" "$corpus/mode" 4096 mode_file
 exit $status

@@ -1,6 +1,11 @@
 #include "station_layout.h"
 
+#include "inspect_command.h"
+
+#include <adapter_tour.h>
+#include <host/adapter.h>
 #include <host/station.h>
+#include <tour.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -100,18 +105,27 @@ bool BootDefaultStation(const std::string& root) {
   config.root = root;
   config.realClock = true;
   host::BootStation(config);
-  return CreateFolders() && WriteInstalledRegistry();
+  return CreateFolders() && WriteInstalledRegistry() &&
+         InstallShippedMonitorDatabase(std::string(OVX_DATA_DIR) + "/OVX.MON", kMonitorFolder);
 }
 
-int InitStationCommand(const std::string& root) {
-  fs::create_directories(root);
+int InitStationCommand(const std::string& root, const std::string& adapter) {
+  std::error_code error;
+  fs::create_directories(root, error);
   bool ok = BootDefaultStation(root);
+  std::string why;
+  bool adapterOk = !ok || adapter.empty() || host::adapter::UseConfig(adapter, &why);
   host::ShutdownStation();
   if (!ok) {
     std::fprintf(stderr, "ovx: could not lay out the station in %s\n", root.c_str());
     return 1;
   }
+  if (!adapterOk) {
+    std::fprintf(stderr, "ovx: adapter: %s\n", why.c_str());
+    return 1;
+  }
   std::printf("station laid out in %s\n", root.c_str());
+  if (!adapter.empty()) std::printf("adapter: %s\n", adapter.c_str());
   return 0;
 }
 
@@ -133,6 +147,14 @@ int TourCommand(const std::string& outDir) {
   PrintTree(fs::path(root) / "c", fs::path(root) / "c", 1);
   std::printf("\n== registry, HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvane\n");
   PrintKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane", 1);
+  std::printf("\n== adapter\n");
+  std::fflush(stdout);
+  driver::PrintAdapterTour(stdout);
+  PrintMonitorDatabaseTour(kMonitorFolder, stdout);
+  std::printf("\n== colour model\n");
+  std::fflush(stdout);
+  if (colour::ColourModelTour(stdout) != 0) std::printf("(the display takes no gamma ramps)\n");
+  std::fflush(stdout);
   host::ShutdownStation();
   if (temporary) fs::remove_all(root);
   return 0;

@@ -9,7 +9,8 @@ namespace ovx {
 // utilities as a fresh installation has them. The station stays booted.
 bool BootDefaultStation(const std::string& root);
 
-int InitStationCommand(const std::string& root);
+// `adapter`: a preset name or an adapter file (host::adapter::UseConfig); empty keeps the station's adapter.
+int InitStationCommand(const std::string& root, const std::string& adapter = "");
 int TourCommand(const std::string& outDir);
 
 }  // namespace ovx

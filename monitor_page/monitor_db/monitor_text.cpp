@@ -28,18 +28,18 @@ struct TimingKey {
   LONG TimingBlock::*field;
 };
 constexpr TimingKey kTimingKeys[] = {
-    {"PIXEL_CLK", "PIXEL_CLK   =   ", &TimingBlock::pixelClock},
-    {"H_DISP", "H_DISP   =   ", &TimingBlock::hDisp},
-    {"H_FPORCH", "H_FPORCH   =   ", &TimingBlock::hFrontPorch},
-    {"H_SYNC", "H_SYNC   =   ", &TimingBlock::hSync},
-    {"H_BPORCH", "H_BPORCH   =   ", &TimingBlock::hBackPorch},
-    {"H_SYNC_POL", "H_SYNC_POL   =   ", &TimingBlock::hSyncPolarity},
-    {"V_DISP", "V_DISP   =   ", &TimingBlock::vDisp},
-    {"V_FPORCH", "V_FPORCH   =   ", &TimingBlock::vFrontPorch},
-    {"V_SYNC", "V_SYNC   =   ", &TimingBlock::vSync},
-    {"V_BPORCH", "V_BPORCH   =   ", &TimingBlock::vBackPorch},
-    {"V_SYNC_POL", "V_SYNC_POL   =   ", &TimingBlock::vSyncPolarity},
-    {"INTERLACE_ENABLE", "INTERLACE_ENABLE  =   ", &TimingBlock::interlaceEnable},
+    {"PIXEL_CLK", "PIXEL_CLK   =   ", &TimingBlock::PIXEL_CLK},
+    {"H_DISP", "H_DISP   =   ", &TimingBlock::H_DISP},
+    {"H_FPORCH", "H_FPORCH   =   ", &TimingBlock::H_FPORCH},
+    {"H_SYNC", "H_SYNC   =   ", &TimingBlock::H_SYNC},
+    {"H_BPORCH", "H_BPORCH   =   ", &TimingBlock::H_BPORCH},
+    {"H_SYNC_POL", "H_SYNC_POL   =   ", &TimingBlock::H_SYNC_POL},
+    {"V_DISP", "V_DISP   =   ", &TimingBlock::V_DISP},
+    {"V_FPORCH", "V_FPORCH   =   ", &TimingBlock::V_FPORCH},
+    {"V_SYNC", "V_SYNC   =   ", &TimingBlock::V_SYNC},
+    {"V_BPORCH", "V_BPORCH   =   ", &TimingBlock::V_BPORCH},
+    {"V_SYNC_POL", "V_SYNC_POL   =   ", &TimingBlock::V_SYNC_POL},
+    {"INTERLACE_ENABLE", "INTERLACE_ENABLE  =   ", &TimingBlock::INTERLACE_ENABLE},
 };
 
 void NoteNameForMode(const char* name) {
@@ -178,7 +178,7 @@ bool ReadTimingSection(const char* text, const char* name, TimingBlock* block, c
     }
     block->*kTimingKeys[i].field = static_cast<LONG>(numbers[i]);
   }
-  if (block->interlaceEnable) block->interlaceEnable = 1;
+  if (block->INTERLACE_ENABLE) block->INTERLACE_ENABLE = 1;
   return true;
 }
 

@@ -58,7 +58,7 @@ void PushFirstModel(MonitorManufacturer* manufacturer, MonitorModel* model) {
 
 bool ExceedsClock(const MonitorModel* model, long long limitKhz) {
   for (const MonitorTiming* t = model->newest; t; t = t->older)
-    if (t->block.pixelClock > limitKhz) return true;
+    if (t->block.PIXEL_CLK > limitKhz) return true;
   return false;
 }
 

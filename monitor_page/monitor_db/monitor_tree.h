@@ -5,31 +5,15 @@
 
 #include <windows.h>
 
+#include "timing/timing_block.h"
+
 namespace monitor_db {
 
-// Fifteen signed 32-bit fields, in the order the display driver, OVX.INF and
-// OVX.BIN carry them (60 bytes on the wire).
-struct TimingBlock {
-  LONG pixelClock;  // kHz
-  LONG hDisp, hFrontPorch, hSync, hBackPorch, hOverscan;  // pixels
-  LONG vDisp, vFrontPorch, vSync, vBackPorch, vOverscan;  // lines
-  LONG overscanEnable;
-  LONG interlaceEnable;
-  LONG hSyncPolarity, vSyncPolarity;
-};
-constexpr int kTimingFieldCount = 15;
-// The fields in wire order, for code that reads or writes them one by one.
-constexpr LONG TimingBlock::*kTimingFields[kTimingFieldCount] = {
-    &TimingBlock::pixelClock,     &TimingBlock::hDisp,           &TimingBlock::hFrontPorch,
-    &TimingBlock::hSync,          &TimingBlock::hBackPorch,      &TimingBlock::hOverscan,
-    &TimingBlock::vDisp,          &TimingBlock::vFrontPorch,     &TimingBlock::vSync,
-    &TimingBlock::vBackPorch,     &TimingBlock::vOverscan,       &TimingBlock::overscanEnable,
-    &TimingBlock::interlaceEnable, &TimingBlock::hSyncPolarity, &TimingBlock::vSyncPolarity};
-
-// Names of the fields as OVX.MON and the inspect tool spell them.
-constexpr const char* kTimingFieldNames[kTimingFieldCount] = {
-    "PIXEL_CLK", "H_DISP",     "H_FPORCH", "H_SYNC",   "H_BPORCH",        "H_OVERSCAN",       "V_DISP",    "V_FPORCH",
-    "V_SYNC",    "V_BPORCH",   "V_OVERSCAN", "OVERSCAN_ENABLE", "INTERLACE_ENABLE", "H_SYNC_POL", "V_SYNC_POL"};
+// The one timing block of the system (timing/timing_block.h), with its field table.
+using ::kTimingFieldCount;
+using ::kTimingFieldNames;
+using ::kTimingFields;
+using ::TimingBlock;
 
 // Resolution indexes: 0..5 the standard sizes, 6 NTSC, 7 PAL.
 enum ResolutionIndex : LONG {

@@ -160,7 +160,19 @@ TEST(NavigatorSize, ZeroZoomOrEmptyCacheChangesNothing) {
   EXPECT_FALSE(InitialSize(d, Frame(NAV_SHOW_BOTH), settings, state));
   EXPECT_FALSE(RelayoutSize(d, Frame(NAV_SHOW_BOTH), settings, state, true));
   EXPECT_FALSE(TrackingLimits(d, Frame(NAV_SHOW_BOTH), settings, state, true));
+  EXPECT_FALSE(OptionsSize(d, Frame(NAV_SHOW_BOTH), settings, state));
   EXPECT_FALSE(PanTarget(d, RECT{0, 0, 170, 127}, 0, POINT{85, 60}));
+  EXPECT_FALSE(ViewRectangle(d, RECT{0, 0, 170, 127}));
+  EXPECT_FALSE(DragRectangle(d, RECT{0, 0, 170, 127}, MAKELPARAM(85, 60)));
+  EXPECT_FALSE(NearestCorner(d, RECT{10, 10, 100, 100}));
+  EXPECT_FALSE(KeepInView(d, RECT{2000, 10, 2100, 100}));
+  EXPECT_EQ(settings.windowRatio, kDefaultWindowRatio);
+  WINDOWPOS pos{};
+  pos.cx = 200;
+  pos.cy = 77;
+  AspectLock(d, Frame(NAV_SHOW_BOTH), settings, state, pos);
+  EXPECT_EQ(pos.cx, 200);
+  EXPECT_EQ(pos.cy, 77);
   EXPECT_FALSE(RatioFromWindow(178, Frame(NAV_SHOW_BOTH), state));
   state.visibleWidth = 1024;
   EXPECT_EQ(*RatioFromWindow(178, Frame(NAV_SHOW_BOTH), state), 171.0f / 1024);
@@ -246,7 +258,7 @@ TEST(NavigatorCorners, PositionsNearestAndKeepInView) {
       {{500, 340, 590, 420}, NAV_LOWER_RIGHT},
       {{311, 197, 401, 287}, NAV_UPPER_LEFT},  // centred: ties fall left and up
   };
-  for (const Case& c : cases) EXPECT_EQ(NearestCorner(d, c.window), c.corner);
+  for (const Case& c : cases) EXPECT_EQ(NearestCorner(d, c.window), std::optional<int>(c.corner));
   EXPECT_FALSE(KeepInView(d, RECT{110, 60, 200, 140}));
   auto moved = KeepInView(d, RECT{580, 60, 670, 140});
   ASSERT_TRUE(moved);

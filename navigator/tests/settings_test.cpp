@@ -32,7 +32,7 @@ class NavigatorSettingsTest : public host::testing::StationTest {
 };
 
 TEST_F(NavigatorSettingsTest, WithoutTheKeyEverySettingIsItsDefault) {
-  NavigatorSettings s = ReadNavigatorSettings();
+  NavigatorSettings s = ReadSettings();
   EXPECT_EQ(s.windowRatio, 1.0f / 6.0f);
   EXPECT_FALSE(s.snapTo);
   EXPECT_FALSE(s.flowSnap);
@@ -48,7 +48,7 @@ TEST_F(NavigatorSettingsTest, TextsAreReadWithoutRegardToCase) {
   Set("ShowItem", "TOOLBAR");
   Set("Center Cursor", std::string("0\0", 2));
   Set("Window Ratio", "0.250000");
-  NavigatorSettings s = ReadNavigatorSettings();
+  NavigatorSettings s = ReadSettings();
   EXPECT_TRUE(s.snapTo);
   EXPECT_FALSE(s.flowSnap) << "only \"Enabled\" itself turns it on";
   EXPECT_EQ(s.snapCorner, NAV_LOWER_RIGHT);
@@ -70,7 +70,7 @@ TEST_F(NavigatorSettingsTest, UnusableValuesTakeTheirDefaults) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " = " + c.stored);
     Set(c.name, c.stored);
-    NavigatorSettings s = ReadNavigatorSettings();
+    NavigatorSettings s = ReadSettings();
     NavigatorSettings d = DefaultNavigatorSettings();
     EXPECT_EQ(s.windowRatio, d.windowRatio);
     EXPECT_EQ(s.showItems, d.showItems);
@@ -81,11 +81,11 @@ TEST_F(NavigatorSettingsTest, UnusableValuesTakeTheirDefaults) {
 
 TEST_F(NavigatorSettingsTest, AValueFillingTheBufferCountsAsMissing) {
   Set("ShowItem", std::string("Desktop") + std::string(12, ' '));  // 19 bytes: read, not "Desktop"
-  EXPECT_EQ(ReadNavigatorSettings().showItems, NAV_SHOW_BOTH);
+  EXPECT_EQ(ReadSettings().showItems, NAV_SHOW_BOTH);
   Set("SnapCorner", std::string("Lower-Right") + std::string(9, '\0'));  // 20 bytes: missing
-  EXPECT_EQ(ReadNavigatorSettings().snapCorner, NAV_UPPER_LEFT);
+  EXPECT_EQ(ReadSettings().snapCorner, NAV_UPPER_LEFT);
   Set("SnapCorner", std::string("Lower-Right") + std::string(8, '\0'));  // 19 bytes, NUL inside
-  EXPECT_EQ(ReadNavigatorSettings().snapCorner, NAV_LOWER_RIGHT);
+  EXPECT_EQ(ReadSettings().snapCorner, NAV_LOWER_RIGHT);
 }
 
 TEST_F(NavigatorSettingsTest, WritesStoreTextsWithoutTheirNul) {
@@ -103,7 +103,7 @@ TEST_F(NavigatorSettingsTest, WritesStoreTextsWithoutTheirNul) {
   EXPECT_EQ(Get("Window Ratio"), "0.166016");
   ASSERT_TRUE(SaveCenterCursor(FALSE));
   EXPECT_EQ(Get("Center Cursor"), std::string("0\0", 2));
-  EXPECT_FLOAT_EQ(ReadNavigatorSettings().windowRatio, 0.166016f);
+  EXPECT_FLOAT_EQ(ReadSettings().windowRatio, 0.166016f);
 }
 
 TEST_F(NavigatorSettingsTest, WindowRatioIsSavedOnlyWhileTheMiniatureIsShown) {

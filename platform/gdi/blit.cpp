@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <host/thunk16.h>
+
 #include "gdi/paint.h"
 
 namespace host::gdi {
@@ -371,11 +373,31 @@ BOOL BlitDCs(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc
   return TRUE;
 }
 
+// The pieces of a window DC's target rectangle that show, in screen coordinates; false for other DCs.
+bool VisibleTargetPieces(HDC hdc, int x, int y, int cx, int cy, std::vector<RECT>* pieces) {
+  GdiGuard guard(GdiLock());
+  Target dst;
+  if (!OpenTarget(hdc, dst) || dst.dc.dc->kind != DcKind::Window) return false;
+  POINT a = ToSurface(dst.dc, x, y), b = ToSurface(dst.dc, x + cx, y + cy);
+  RECT target{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  for (const RECT& r : dst.clip.rects) {
+    RECT piece;
+    if (IntersectRect(&piece, &r, &target)) pieces->push_back(piece);
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
 
+// While the 16-bit acceleration library captures clip rectangles, a blit onto a window DC only tells it
+// which pieces of the target would show.
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
+  if (host::thunk16::BlitCaptureOn()) {
+    std::vector<RECT> pieces;
+    if (VisibleTargetPieces(hdc, x, y, cx, cy, &pieces) && host::thunk16::DeliverBlitCapture(pieces)) return TRUE;
+  }
   return BlitDCs(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop);
 }
 

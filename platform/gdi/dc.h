@@ -24,6 +24,12 @@ enum class DcKind {
 struct DeviceContext : GdiObject {
   DcKind kind = DcKind::Screen;
   HWND window = nullptr;  // the window it was taken for (Screen: the desktop window)
+  // Window DCs: the whole window (GetWindowDC) or its client area; BeginPaint's rectangle (client
+  // coordinates) when the DC paints; the window-area generation its origin and clip were taken at.
+  bool wholeWindow = false;
+  bool hasPaintRect = false;
+  RECT paintRect{};
+  unsigned areaGeneration = 0;
   // Whether requests reach the display device (escapes, gamma, capabilities).
   bool OnScreen() const { return kind != DcKind::Memory; }
   std::shared_ptr<DcState> state;

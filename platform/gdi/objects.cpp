@@ -159,7 +159,10 @@ DcRef LookupDcState(HDC hdc) {
     SetLastError(ERROR_INVALID_HANDLE);
     return ref;
   }
-  if (!ref.dc->state) InitState(*ref.dc);
+  if (!ref.dc->state)
+    InitState(*ref.dc);
+  else
+    ResolveWindowArea(*ref.dc);  // follows the window when it moved or was covered since
   ref.state = ref.dc->state.get();
   return ref;
 }

@@ -1,5 +1,4 @@
-// The screen device: device contexts of the screen and its windows, the
-// display driver's escapes, device capabilities and the gamma ramp. The
+// The screen device: the display driver's escapes, device capabilities and the gamma ramp. The
 // adapter (host/adapter.h) is the hardware behind them.
 #include <host/adapter.h>
 
@@ -9,8 +8,6 @@ namespace {
 
 using host::gdi::DcKind;
 using host::gdi::DeviceContext;
-
-bool IsDesktop(HWND window) { return window == nullptr || window == GetDesktopWindow(); }
 
 std::shared_ptr<DeviceContext> ScreenDC(HDC dc) {
   auto context = host::gdi::LookupDC(dc);
@@ -81,39 +78,18 @@ int ScreenCaps(int index) {
 
 extern "C" {
 
-HDC WINAPI GetDC(HWND hWnd) {
-  bool desktop = IsDesktop(hWnd);
-  if (!desktop && !IsWindow(hWnd)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return NULL;
-  }
-  HDC dc = NULL;
-  if (!host::adapter::GetDCFaultActive()) {
-    auto context = std::make_shared<DeviceContext>();
-    context->kind = desktop ? DcKind::Screen : DcKind::Window;
-    context->window = desktop ? GetDesktopWindow() : hWnd;
-    dc = reinterpret_cast<HDC>(host::gdi::AddObject(context));
-  }
-  host::adapter::NoteGetDC(hWnd, dc);
-  return dc;
-}
-
-int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
-  auto context = host::gdi::LookupDC(hDC);
-  bool matches = context && context->kind != DcKind::Memory &&
-                 (context->kind == DcKind::Screen ? IsDesktop(hWnd) : context->window == hWnd);
-  int result = matches && host::gdi::RemoveObject(reinterpret_cast<HGDIOBJ>(hDC)) ? 1 : 0;
-  host::adapter::NoteReleaseDC(hWnd, hDC, result);
-  return result;
-}
-
 int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjOutput, LPSTR lpOutData) {
   if (!ScreenDC(hdc)) return 0;
   return host::adapter::DeviceEscape(hdc, iEscape, cjInput, lpInData, cjOutput, lpOutData);
 }
 
+// A memory DC answers for the device it is compatible with, which is always the screen here (as
+// CreateCompatibleDC(NULL) on Windows): the screen's resolution, depth and dpi, whatever bitmap it holds.
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
-  if (!ScreenDC(hdc)) return 0;
+  if (!host::gdi::LookupDC(hdc)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
   return ScreenCaps(index);
 }
 

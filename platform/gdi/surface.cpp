@@ -52,8 +52,14 @@ void Boot() {
   Reset();
   host::adapter::AddListener([](host::adapter::Event event) {
     if (event != host::adapter::Event::ModeChanged) return;
+    host::adapter::State s = host::adapter::CurrentState();
     GdiGuard guard(GdiLock());
-    Screen().surface.reset();  // remade at the new size and depth on next use
+    // A zoom or display-size change keeps the desktop's frame buffer; a new desktop or depth replaces it
+    // (remade at the new size and depth on next use).
+    auto& surface = Screen().surface;
+    if (surface && (surface->width != s.desktopWidth || surface->height != s.desktopHeight ||
+                    surface->bpp != s.bitsPerPixel))
+      surface.reset();
   });
 }
 

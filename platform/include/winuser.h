@@ -1039,6 +1039,7 @@ LONG WINAPI ChangeDisplaySettingsA(LPDEVMODEA lpDevMode, DWORD dwFlags);
 
 /* Device contexts of windows and of the screen */
 HDC WINAPI GetDC(HWND hWnd);
+HDC WINAPI GetWindowDC(HWND hWnd);
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 /* End of system metrics and display settings */
 
@@ -1097,32 +1098,10 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 #define RT_GROUP_CURSOR MAKEINTRESOURCE(12)
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
 #define RT_VERSION MAKEINTRESOURCE(16)
-#ifndef MAKELANGID
-#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
-#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
-#define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
-#define LANG_NEUTRAL 0x00
-#define LANG_ENGLISH 0x09
-#define LANG_GERMAN 0x07
-#define LANG_FRENCH 0x0c
-#define SUBLANG_NEUTRAL 0x00
-#define SUBLANG_DEFAULT 0x01
-#define SUBLANG_SYS_DEFAULT 0x02
-#define SUBLANG_ENGLISH_US 0x01
-#define SUBLANG_ENGLISH_UK 0x02
-#endif
 #ifndef RC_INVOKED
-HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType);
-HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage);
-HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
-LPVOID WINAPI LockResource(HGLOBAL hResData);
-DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
-BOOL WINAPI FreeResource(HGLOBAL hResData);
 int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax);
 int WINAPI LookupIconIdFromDirectory(PBYTE presbits, BOOL fIcon);
 int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired, int cyDesired, UINT Flags);
-#define FindResource FindResourceA
-#define FindResourceEx FindResourceExA
 #define LoadString LoadStringA
 #endif
 /* End of resources */

@@ -11,6 +11,7 @@
 #include <host/loader.h>
 
 #include <dlfcn.h>
+#include <elf.h>
 #include <link.h>
 #include <strings.h>
 
@@ -19,6 +20,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <list>
 #include <map>
 #include <set>
@@ -155,22 +158,130 @@ BOOL CallDllMain(Module* module, DWORD reason) {
   return entry(reinterpret_cast<HINSTANCE>(module), reason, nullptr);
 }
 
+// The DT_NEEDED names of an ELF file that are modules (a Windows file name: ".DLL", ".EXE" …, not a
+// host library such as libovxhost.so or libc). Read from the file, which the loaded image may not keep.
+std::vector<std::string> NeededModuleNames(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> names;
+  auto fits = [&](size_t offset, size_t size) { return offset <= bytes.size() && size <= bytes.size() - offset; };
+  if (!fits(0, sizeof(Elf32_Ehdr)) || std::memcmp(bytes.data(), ELFMAG, SELFMAG) != 0 ||
+      bytes[EI_CLASS] != ELFCLASS32)
+    return names;
+  Elf32_Ehdr header;
+  std::memcpy(&header, bytes.data(), sizeof(header));
+  std::vector<Elf32_Phdr> segments;
+  for (size_t i = 0; i < header.e_phnum; ++i) {
+    size_t at = header.e_phoff + i * sizeof(Elf32_Phdr);
+    if (!fits(at, sizeof(Elf32_Phdr))) return names;
+    Elf32_Phdr segment;
+    std::memcpy(&segment, bytes.data() + at, sizeof(segment));
+    segments.push_back(segment);
+  }
+  auto fileOffset = [&](Elf32_Addr address, size_t* offset) {
+    for (const Elf32_Phdr& s : segments)
+      if (s.p_type == PT_LOAD && address >= s.p_vaddr && address - s.p_vaddr < s.p_filesz) {
+        *offset = s.p_offset + (address - s.p_vaddr);
+        return true;
+      }
+    return false;
+  };
+  std::vector<Elf32_Word> needed;
+  Elf32_Addr strtab = 0;
+  for (const Elf32_Phdr& s : segments) {
+    if (s.p_type != PT_DYNAMIC) continue;
+    for (size_t at = s.p_offset; fits(at, sizeof(Elf32_Dyn)) && at + sizeof(Elf32_Dyn) <= s.p_offset + s.p_filesz;
+         at += sizeof(Elf32_Dyn)) {
+      Elf32_Dyn entry;
+      std::memcpy(&entry, bytes.data() + at, sizeof(entry));
+      if (entry.d_tag == DT_NULL) break;
+      if (entry.d_tag == DT_NEEDED) needed.push_back(entry.d_un.d_val);
+      if (entry.d_tag == DT_STRTAB) strtab = entry.d_un.d_ptr;
+    }
+  }
+  size_t table = 0;
+  if (needed.empty() || !fileOffset(strtab, &table)) return names;
+  for (Elf32_Word offset : needed) {
+    if (!fits(table + offset, 1)) continue;
+    const char* start = bytes.data() + table + offset;
+    std::string name(start, strnlen(start, bytes.size() - table - offset));
+    auto dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+    for (const char* moduleExtension : {".DLL", ".EXE", ".DRV", ".CPL"})
+      if (EqualsNoCase(extension, moduleExtension)) names.push_back(name);
+  }
+  return names;
+}
+
+// The module record of a dependency the dynamic linker loaded with `module`: the very file it linked.
+Module* OpenDependency(const std::string& name) {
+  void* library = dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (!library) return nullptr;
+  link_map* map = nullptr;
+  std::string path = dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name ? map->l_name : "";
+  dlclose(library);
+  if (path.empty()) return nullptr;
+  Found found;
+  if (!FindModuleFile(name, found)) found.windowsPath = std::string(kSystemDirectory) + "\\" + name;
+  found.hostPath = path;
+  return OpenModule(found);
+}
+
+void LearnDependencies(Module* module) {
+  if (module->dependenciesKnown || module == &L().system) return;
+  module->dependenciesKnown = true;
+  for (const std::string& name : NeededModuleNames(module->hostPath)) {
+    Module* dependency = IsSystemModuleName(name) ? nullptr : OpenDependency(name);
+    if (dependency && dependency != module) module->dependencies.push_back(dependency);
+  }
+}
+
+bool ReferenceInProcess(Module* module, int depth = 0);
+bool ReleaseInProcess(Process& process, Module* module);
+
+void ReleaseDependencies(Process& process, const std::vector<Module*>& dependencies) {
+  for (auto it = dependencies.rbegin(); it != dependencies.rend(); ++it) ReleaseInProcess(process, *it);
+}
+
+// Load-time dependencies are referenced, and attached, before the module, as Windows does; a dependency
+// that refuses its attach fails the module's load.
+bool ReferenceDependencies(Module* module, int depth) {
+  LearnDependencies(module);
+  constexpr int kMaxDepth = 16;  // a cycle of modules linking each other ends here
+  if (depth > kMaxDepth) return true;
+  std::vector<Module*> done;
+  for (Module* dependency : module->dependencies) {
+    if (!ReferenceInProcess(dependency, depth + 1)) {
+      ReleaseDependencies(CurrentProcess(), done);
+      return false;
+    }
+    done.push_back(dependency);
+  }
+  return true;
+}
+
 // Counts a reference of the calling process; the first attaches the module.
-bool ReferenceInProcess(Module* module) {
+bool ReferenceInProcess(Module* module, int depth) {
   Process& process = CurrentProcess();
-  int& count = process.moduleReferences[module];
   ++module->references;
-  if (++count > 1 || module == &L().system) return true;
+  if (++process.moduleReferences[module] > 1 || module == &L().system) return true;
+  auto undo = [&] {
+    --module->references;
+    process.moduleReferences.erase(module);
+    CloseModuleIfUnused(module);
+  };
+  if (!ReferenceDependencies(module, depth)) {
+    undo();
+    return false;
+  }
   L().loadOrder[process.id].push_back(module);
   if (CallDllMain(module, DLL_PROCESS_ATTACH)) return true;
   // A refused attach: Windows calls the entry point again to detach and unloads.
   CallDllMain(module, DLL_PROCESS_DETACH);
-  --count;
-  --module->references;
-  process.moduleReferences.erase(module);
   auto& order = L().loadOrder[process.id];
   order.erase(std::remove(order.begin(), order.end(), module), order.end());
-  CloseModuleIfUnused(module);
+  ReleaseDependencies(process, module->dependencies);
+  undo();
   SetLastError(ERROR_DLL_INIT_FAILED);
   return false;
 }
@@ -183,7 +294,10 @@ bool ReleaseInProcess(Process& process, Module* module) {
     process.moduleReferences.erase(found);
     auto& order = L().loadOrder[process.id];
     order.erase(std::remove(order.begin(), order.end(), module), order.end());
-    if (module != &L().system) CallDllMain(module, DLL_PROCESS_DETACH);
+    if (module != &L().system) {
+      CallDllMain(module, DLL_PROCESS_DETACH);
+      ReleaseDependencies(process, module->dependencies);
+    }
   }
   CloseModuleIfUnused(module);
   return true;

@@ -20,10 +20,6 @@
 namespace host::memory {
 namespace {
 
-// Not in winerror.h yet.
-constexpr DWORD kErrorDiscarded = 157;
-constexpr DWORD kErrorNotLocked = 158;
-
 // Larger requests fail at once: a 32-bit Windows program has 2 GB at most.
 constexpr SIZE_T kLargestBlock = 0x7FFFFFFF;
 constexpr UINT kDiscardableFlags = 0x0F00;  // LMEM_DISCARDABLE; GMEM_DISCARDABLE is one of its bits
@@ -264,7 +260,7 @@ LPVOID Lock(HGLOBAL handle) {
   Block* block = table.Find(handle);
   if (!block) return nullptr;
   if (!block->data) {
-    SetLastError(kErrorDiscarded);
+    SetLastError(ERROR_DISCARDED);
     return nullptr;
   }
   if (block->moveable) ++block->locks;
@@ -278,7 +274,7 @@ BOOL Unlock(HGLOBAL handle) {
   Block* block = table.Find(handle);
   if (!block) return FALSE;
   if (block->moveable && !block->locks) {
-    SetLastError(kErrorNotLocked);
+    SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
   }
   // A fixed block's lock count is always 0: unlocking it is harmless.

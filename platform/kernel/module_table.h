@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace host::kernel {
 
@@ -13,6 +14,10 @@ struct Module {
   void* library = nullptr;  // dlopen handle; null for the host's own system module
   const void* base = nullptr;  // load address, to tell the module's own symbols from its imports'
   int references = 0;       // over all hosted processes
+  // The modules it links against by name (its load-time dependencies), attached before it in each process
+  // that loads it and released after it.
+  std::vector<Module*> dependencies;
+  bool dependenciesKnown = false;
 };
 
 // The module of a handle, or null for one that was never returned or is unloaded.

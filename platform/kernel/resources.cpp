@@ -15,10 +15,6 @@
 #include "kernel/resource_table.h"
 #include "kernel/station_state.h"
 
-#ifndef ERROR_RESOURCE_LANG_NOT_FOUND
-#define ERROR_RESOURCE_LANG_NOT_FOUND 1815L
-#endif
-
 namespace host::kernel {
 namespace {
 

@@ -73,7 +73,7 @@ class Output {
   int length_ = 0;
 };
 
-struct Spec {
+struct Conversion {
   bool leftAlign = false;
   bool zeroPad = false;
   bool hexPrefix = false;
@@ -91,33 +91,33 @@ int ParseCount(const char*& p) {
 }
 
 // Parses the field after '%' and returns where the format continues.
-const char* ParseSpec(const char* p, Spec& spec) {
+const char* ParseConversion(const char* p, Conversion& conv) {
   for (;; ++p) {
     if (*p == '-')
-      spec.leftAlign = true;
+      conv.leftAlign = true;
     else if (*p == '0')
-      spec.zeroPad = true;
+      conv.zeroPad = true;
     else if (*p == '#')
-      spec.hexPrefix = true;
+      conv.hexPrefix = true;
     else
       break;
   }
-  spec.width = ParseCount(p);
-  if (*p == '.') spec.precision = ParseCount(++p);
-  if (*p == 'l' || *p == 'h') spec.size = *p++;
-  spec.type = *p;
+  conv.width = ParseCount(p);
+  if (*p == '.') conv.precision = ParseCount(++p);
+  if (*p == 'l' || *p == 'h') conv.size = *p++;
+  conv.type = *p;
   return *p ? p + 1 : p;
 }
 
 // Writes prefix and text padded to the field's width; zeros go between them.
-void PutField(Output& out, const Spec& spec, const char* prefix, const char* text, int length) {
+void PutField(Output& out, const Conversion& conv, const char* prefix, const char* text, int length) {
   int prefixLength = static_cast<int>(std::strlen(prefix));
-  int padding = spec.width - prefixLength - length;
-  if (!spec.leftAlign && !spec.zeroPad) out.Repeat(' ', padding);
+  int padding = conv.width - prefixLength - length;
+  if (!conv.leftAlign && !conv.zeroPad) out.Repeat(' ', padding);
   out.Put(prefix, prefixLength);
-  if (!spec.leftAlign && spec.zeroPad) out.Repeat('0', padding);
+  if (!conv.leftAlign && conv.zeroPad) out.Repeat('0', padding);
   out.Put(text, length);
-  if (spec.leftAlign) out.Repeat(' ', padding);
+  if (conv.leftAlign) out.Repeat(' ', padding);
 }
 
 struct Arguments {
@@ -126,60 +126,60 @@ struct Arguments {
 
 char NarrowChar(unsigned value) { return value < 0x100 ? static_cast<char>(value) : '?'; }
 
-void PutChar(Output& out, const Spec& spec, Arguments& args) {
-  char c = spec.type == 'C' || spec.size == 'l' ? NarrowChar(va_arg(args.list, unsigned)) : va_arg(args.list, int);
-  PutField(out, spec, "", &c, 1);
+void PutChar(Output& out, const Conversion& conv, Arguments& args) {
+  char c = conv.type == 'C' || conv.size == 'l' ? NarrowChar(va_arg(args.list, unsigned)) : va_arg(args.list, int);
+  PutField(out, conv, "", &c, 1);
 }
 
-void PutString(Output& out, const Spec& spec, Arguments& args) {
-  int limit = spec.precision < 0 ? INT_MAX : spec.precision;
-  if (spec.type == 'S' || spec.size == 'l') {
+void PutString(Output& out, const Conversion& conv, Arguments& args) {
+  int limit = conv.precision < 0 ? INT_MAX : conv.precision;
+  if (conv.type == 'S' || conv.size == 'l') {
     auto wide = va_arg(args.list, LPCWSTR);
     if (wide) {
       char narrow[kFormatLimit];
       int length = 0;
       for (; length < limit && length < kFormatLimit && wide[length]; ++length)
         narrow[length] = NarrowChar(wide[length]);
-      PutField(out, spec, "", narrow, length);
+      PutField(out, conv, "", narrow, length);
       return;
     }
   }
-  auto text = spec.type == 'S' || spec.size == 'l' ? nullptr : va_arg(args.list, LPCSTR);
+  auto text = conv.type == 'S' || conv.size == 'l' ? nullptr : va_arg(args.list, LPCSTR);
   if (!text) text = "(null)";
   int length = 0;
   while (length < limit && text[length]) ++length;  // never reads past the precision
-  PutField(out, spec, "", text, length);
+  PutField(out, conv, "", text, length);
 }
 
-void PutNumber(Output& out, const Spec& spec, Arguments& args) {
-  bool isSigned = spec.type == 'd' || spec.type == 'i';
+void PutNumber(Output& out, const Conversion& conv, Arguments& args) {
+  bool isSigned = conv.type == 'd' || conv.type == 'i';
   bool negative = false;
   unsigned long magnitude;
   if (isSigned) {
     long value = va_arg(args.list, long);
-    if (spec.size == 'h') value = static_cast<short>(value);
+    if (conv.size == 'h') value = static_cast<short>(value);
     negative = value < 0;
     magnitude = negative ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
   } else {
     magnitude = va_arg(args.list, unsigned long);
-    if (spec.size == 'h') magnitude = static_cast<unsigned short>(magnitude);
+    if (conv.size == 'h') magnitude = static_cast<unsigned short>(magnitude);
   }
-  unsigned base = spec.type == 'x' || spec.type == 'X' ? 16 : 10;
-  const char* digitSet = spec.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+  unsigned base = conv.type == 'x' || conv.type == 'X' ? 16 : 10;
+  const char* digitSet = conv.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
   char digits[32];
   int length = 0;
   do {
     digits[sizeof digits - 1 - length++] = digitSet[magnitude % base];
     magnitude /= base;
   } while (magnitude);
-  int minimum = spec.precision > kFormatLimit ? kFormatLimit : spec.precision;
+  int minimum = conv.precision > kFormatLimit ? kFormatLimit : conv.precision;
   char text[kFormatLimit + sizeof digits];
   int zeros = minimum > length ? minimum - length : 0;
   std::memset(text, '0', zeros);
   std::memcpy(text + zeros, digits + sizeof digits - length, length);
   const char* prefix = negative ? "-" : "";
-  if (spec.hexPrefix && base == 16) prefix = spec.type == 'X' ? "0X" : "0x";
-  PutField(out, spec, prefix, text, zeros + length);
+  if (conv.hexPrefix && base == 16) prefix = conv.type == 'X' ? "0X" : "0x";
+  PutField(out, conv, prefix, text, zeros + length);
 }
 
 int Format(LPSTR out, LPCSTR format, Arguments& args) {
@@ -189,30 +189,30 @@ int Format(LPSTR out, LPCSTR format, Arguments& args) {
       output.Put(*p++);
       continue;
     }
-    Spec spec;
-    p = ParseSpec(p + 1, spec);
-    switch (spec.type) {
+    Conversion conv;
+    p = ParseConversion(p + 1, conv);
+    switch (conv.type) {
       case 0:
         break;
       case 'c':
       case 'C':
-        PutChar(output, spec, args);
+        PutChar(output, conv, args);
         break;
       case 's':
       case 'S':
-        PutString(output, spec, args);
+        PutString(output, conv, args);
         break;
       case 'd':
       case 'i':
       case 'u':
       case 'x':
       case 'X':
-        PutNumber(output, spec, args);
+        PutNumber(output, conv, args);
         break;
       default:
         // Like Windows: an unsupported type (%f, %p, %*d, %%...) prints its
         // letter alone and takes no argument.
-        output.Put(spec.type);
+        output.Put(conv.type);
     }
   }
   return output.Finish();

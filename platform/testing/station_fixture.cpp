@@ -1,3 +1,4 @@
+#include <host/user.h>
 #include <host_testing/station_fixture.h>
 
 #include <cstdlib>
@@ -7,6 +8,16 @@
 #include <stdexcept>
 
 namespace host::testing {
+namespace {
+
+// A modal loop that found nothing to do (no scripted step, no timer) ended on its own: the test missed a
+// step. A test that provokes one on purpose clears the records (host::user::ClearRecords) after checking.
+void FailOnStuckLoops() {
+  if (!IsStationBooted()) return;
+  for (const std::string& loop : host::user::StuckLoops()) ADD_FAILURE() << "modal loop left stuck: " << loop;
+}
+
+}  // namespace
 
 TempFolder::TempFolder() {
   const char* base = std::getenv("TMPDIR");
@@ -26,10 +37,12 @@ void StationTest::SetUp() {
 }
 
 void StationTest::TearDown() {
+  FailOnStuckLoops();
   if (IsStationBooted()) ShutdownStation();
 }
 
 void StationTest::Reboot() {
+  FailOnStuckLoops();
   ShutdownStation();
   BootStation(config_);
 }

@@ -252,6 +252,7 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
         window->style |= WS_VISIBLE;
       else
         window->style &= ~WS_VISIBLE;
+      NoteWindowAreasChanged();
       return 0;
     }
   }

@@ -91,8 +91,8 @@ UINT MinMaximize(const std::shared_ptr<Window>& window, int cmd, RECT* rect) {
       w.restoreToMaximized = maximized;
       w.style = (w.style & ~WS_MAXIMIZE) | WS_MINIMIZE;
       RECT parent = ParentClient(w);
-      POINT at = w.minPos.x == -1 && w.minPos.y == -1 ? POINT{0, parent.bottom - kIconic} : w.minPos;
-      *rect = {at.x, at.y, at.x + kIconic, at.y + kIconic};
+      POINT at = w.minPos.x == -1 && w.minPos.y == -1 ? POINT{0, parent.bottom - kIconicHeight} : w.minPos;
+      *rect = {at.x, at.y, at.x + kIconicWidth, at.y + kIconicHeight};
       return SWP_NOCOPYBITS | kStateChanged | SWP_FRAMECHANGED;
     }
     case SW_MAXIMIZE: {
@@ -201,6 +201,7 @@ void ApplyWindowPos(WINDOWPOS& pos) {
     if (pos.flags & SWP_HIDEWINDOW) window->style &= ~WS_VISIBLE;
     if (!(window->style & (WS_MINIMIZE | WS_MAXIMIZE))) window->normalRect = newRect;
   }
+  NoteWindowAreasChanged();
   bool visible = window->style & WS_VISIBLE;
   bool moved = !EqualRect(&oldRect, &newRect);
   if (!(pos.flags & SWP_NOREDRAW)) {
@@ -328,6 +329,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
       window->style |= WS_VISIBLE;
     else
       window->style &= ~WS_VISIBLE;
+    NoteWindowAreasChanged();
     return wasVisible;
   }
   if (!show) {

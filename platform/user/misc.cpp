@@ -98,15 +98,28 @@ void ResetSystemColors() {
   S().workAreaSet = false;
 }
 
+// Only a new desktop size or depth is a display change; zoom and display-size changes inside the same
+// desktop leave the screen as programs see it.
 void OnDisplayChanged(int width, int height, int bitsPerPixel) {
   {
     Lock lock(UserLock());
     auto desktop = FindWindowPtr(U().desktop);
     if (!desktop) return;
-    desktop->rect = desktop->client = desktop->normalRect = {0, 0, width, height};
+    RECT screen{0, 0, width, height};
+    if (EqualRect(&desktop->rect, &screen) && U().displayBitsPerPixel == bitsPerPixel) return;
+    desktop->rect = desktop->client = desktop->normalRect = screen;
+    U().displayBitsPerPixel = bitsPerPixel;
+    NoteWindowAreasChanged();
     S().workAreaSet = false;
-    U().cursor.x = std::clamp<LONG>(U().cursor.x, 0, width - 1);
-    U().cursor.y = std::clamp<LONG>(U().cursor.y, 0, height - 1);
+    // A clip rectangle keeps what of it is still on the screen; none left lifts it.
+    RECT limits = screen;
+    if (U().cursorClipped) {
+      RECT kept;
+      U().cursorClipped = IntersectRect(&kept, &U().cursorClip, &screen);
+      if (U().cursorClipped) limits = U().cursorClip = kept;
+    }
+    U().cursor.x = std::clamp<LONG>(U().cursor.x, limits.left, limits.right - 1);
+    U().cursor.y = std::clamp<LONG>(U().cursor.y, limits.top, limits.bottom - 1);
   }
   Broadcast(WM_DISPLAYCHANGE, bitsPerPixel, MAKELPARAM(width, height), false);
 }

@@ -2,6 +2,8 @@
 // are Windows 95's metrics with the standard scheme and small fonts.
 #include <host/adapter.h>
 
+#include "user/user_internal.h"
+
 namespace {
 
 int FixedMetric(int index) {
@@ -57,9 +59,9 @@ int FixedMetric(int index) {
     case SM_CYMINTRACK:
       return 27;
     case SM_CXMINIMIZED:
-      return 160;
+      return host::user::kIconicWidth;
     case SM_CYMINIMIZED:
-      return 24;
+      return host::user::kIconicHeight;
     case SM_CXMINSPACING:
       return 160;
     case SM_CYMINSPACING:

@@ -67,7 +67,8 @@ inline constexpr int kCaption = 19;     // SM_CYCAPTION
 inline constexpr int kSmallCaption = 15;  // SM_CYSMCAPTION
 inline constexpr int kMenuBar = 19;     // SM_CYMENU
 inline constexpr int kScrollBar = 16;   // SM_CXVSCROLL, SM_CYHSCROLL
-inline constexpr int kIconic = 36;      // a minimized window is 36 x 36 (SM_CXMINIMIZED)
+// A minimized window is a caption stub of SM_CXMINIMIZED x SM_CYMINIMIZED, as Windows 95 makes it.
+inline constexpr int kIconicWidth = 160, kIconicHeight = 24;
 inline constexpr int kMinTrackWidth = 112, kMinTrackHeight = 27;  // SM_CXMINTRACK, SM_CYMINTRACK
 inline constexpr int kDoubleClickTime = 500;
 inline constexpr int kDoubleClickSize = 4;  // SM_CXDOUBLECLK

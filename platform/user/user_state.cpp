@@ -2,7 +2,10 @@
 // queues per thread, and what a thread leaves behind when it ends.
 #include "user/user_state.h"
 
+#include <host/adapter.h>
+
 #include "kernel/process_table.h"
+#include "user/desktop.h"
 #include "user/user_internal.h"
 
 namespace host::user {
@@ -10,14 +13,10 @@ namespace {
 
 void FreeThreadQueue(DWORD threadId);
 
-// The desktop's size comes from the display settings part when it is there.
-extern "C" int WINAPI GetSystemMetrics(int) __attribute__((weak));
-
+// The desktop is as large as the adapter's desktop.
 SIZE DesktopSize() {
-  if (GetSystemMetrics) {
-    int cx = GetSystemMetrics(0), cy = GetSystemMetrics(1);  // SM_CXSCREEN, SM_CYSCREEN
-    if (cx > 0 && cy > 0) return {cx, cy};
-  }
+  int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+  if (cx > 0 && cy > 0) return {cx, cy};
   return {640, 480};
 }
 
@@ -36,8 +35,16 @@ void OnBoot() {
   U().desktop = desktop->handle;
   U().windows[desktop->handle] = desktop;
   U().cursor = {size.cx / 2, size.cy / 2};
+  U().displayBitsPerPixel = adapter::CurrentState().bitsPerPixel;
   ResetSystemColors();
   ResetRecords();
+  lock.unlock();
+  // The adapter's listeners are cleared at its boot, which comes before this one.
+  adapter::AddListener([](adapter::Event event) {
+    if (event != adapter::Event::ModeChanged) return;
+    adapter::State s = adapter::CurrentState();
+    OnDisplayChanged(s.desktopWidth, s.desktopHeight, s.bitsPerPixel);
+  });
 }
 
 void OnShutdown() {

@@ -66,6 +66,7 @@ struct Window {
   bool createDone = false, destroying = false, destroyed = false;
   HMENU systemMenu = nullptr;
   HWND lastActivePopup = nullptr;
+  HDC ownDC = nullptr;  // CS_OWNDC: made at the first GetDC, deleted with the window
 };
 
 struct SentMessage {
@@ -135,6 +136,7 @@ struct UserState {
   POINT cursor{};
   RECT cursorClip{};
   bool cursorClipped = false;
+  int displayBitsPerPixel = 0;  // of the last display change, to tell a mode change from a zoom
   HCURSOR cursorShape = nullptr;
   int cursorShowCount = 0;
   BYTE keys[256] = {};  // high bit: down; low bit: toggled
@@ -195,5 +197,10 @@ void LeaveModalLoop();
 // Mouse tracking loop of a caption drag (input.cpp).
 void RunMoveLoop(HWND hwnd, POINT start);
 void DestroyWindowMenus(Window& window);
+
+// Window DCs (window_dcs.cpp): windows moved, were shown, hidden, restacked or destroyed, so window DCs
+// take their origin and clip again; a window's own DC goes with it. Both are safe under UserLock().
+void NoteWindowAreasChanged();
+void ForgetOwnDC(Window& window);
 
 }  // namespace host::user

@@ -64,7 +64,9 @@ void Unlink(Window& window) {
   for (auto& [hwnd, other] : U().windows)
     if (other->owner == window.handle) other->owner = nullptr;
   if (U().lastClickWindow == window.handle) U().lastClickWindow = nullptr;
+  ForgetOwnDC(window);
   U().windows.erase(window.handle);
+  NoteWindowAreasChanged();
 }
 
 // Children first, then the window itself: WM_NCDESTROY is the last message.
@@ -111,6 +113,7 @@ void ForgetWindowSilently(HWND hwnd) {
 }
 
 void InsertInZOrder(Window& parent, HWND hwnd, HWND after) {
+  NoteWindowAreasChanged();
   auto& list = parent.children;
   list.erase(std::remove(list.begin(), list.end(), hwnd), list.end());
   auto window = FindWindowPtr(hwnd);
@@ -216,6 +219,7 @@ HWND Create(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int
   SendMessageA(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&calc));
   if (!FindWindowPtr(hwnd)) return nullptr;
   window->client = calc;
+  NoteWindowAreasChanged();
 
   if (SendMessageA(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     if (FindWindowPtr(hwnd)) DestroyWindow(hwnd);
@@ -274,6 +278,7 @@ LONG SetStyle(const std::shared_ptr<Window>& window, int index, LONG value) {
   SendMessageA(window->handle, WM_STYLECHANGING, index, reinterpret_cast<LPARAM>(&change));
   if (!FindWindowPtr(window->handle)) return 0;
   field = change.styleNew;
+  NoteWindowAreasChanged();
   SendMessageA(window->handle, WM_STYLECHANGED, index, reinterpret_cast<LPARAM>(&change));
   return old;
 }

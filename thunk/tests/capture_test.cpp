@@ -1,5 +1,7 @@
-// orvGetClipRect and orvBlendCL: the capture around a block transfer, the
-// blend command they post, and cleaning up on every path.
+// orvGetClipRect and orvBlendCL: the capture around a block transfer on a
+// real window DC, the blend command they post, and cleaning up on every path.
+#include <host/user.h>
+
 #include <algorithm>
 #include <functional>
 
@@ -8,16 +10,56 @@
 namespace hwpl32::testing {
 namespace {
 
-using stand_ins::TheScreen;
-
+// A window whose client area starts at (100, 50) and reaches the screen's corner; windows laid over it
+// cover parts of it, as the drawing window of a CAD program is covered by others.
 class Hwpl32Capture : public Hwpl32Test {
  public:
   void SetUp() override {
     Hwpl32Test::SetUp();
     ASSERT_NE(Load(), nullptr);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "CaptureTest";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    window_ = Popup(100, 50, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    dc_ = GetDC(window_);
+    screen_ = GetDC(nullptr);
   }
-  HDC dc_ = reinterpret_cast<HDC>(0x0D0C);
-  HWND window_ = reinterpret_cast<HWND>(0x0A0B);
+  void TearDown() override {
+    ReleaseDC(window_, dc_);
+    ReleaseDC(nullptr, screen_);
+    Hwpl32Test::TearDown();
+  }
+  // A visible borderless window over what is already there, right and bottom exclusive (screen).
+  HWND Popup(int left, int top, int right, int bottom) {
+    return CreateWindowExA(WS_EX_TOPMOST, "CaptureTest", "", WS_POPUP | WS_VISIBLE, left, top, right - left,
+                           bottom - top, nullptr, nullptr, nullptr, nullptr);
+  }
+  // Leaves only the given parts of the screen uncovered: the rest gets covers.
+  void CoverAllBut(const std::vector<RECT>& shown) {
+    std::vector<RECT> covers = {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}};
+    for (const RECT& hole : shown) {
+      std::vector<RECT> rest;
+      for (const RECT& r : covers) {
+        RECT cut;
+        if (!IntersectRect(&cut, &r, &hole)) {
+          rest.push_back(r);
+          continue;
+        }
+        if (r.top < cut.top) rest.push_back({r.left, r.top, r.right, cut.top});
+        if (cut.bottom < r.bottom) rest.push_back({r.left, cut.bottom, r.right, r.bottom});
+        if (r.left < cut.left) rest.push_back({r.left, cut.top, cut.left, cut.bottom});
+        if (cut.right < r.right) rest.push_back({cut.right, cut.top, r.right, cut.bottom});
+      }
+      covers.swap(rest);
+    }
+    for (const RECT& r : covers) ASSERT_NE(Popup(r.left, r.top, r.right, r.bottom), nullptr);
+  }
+  COLORREF ScreenPixel(int x, int y) { return GetPixel(screen_, x, y); }
+
+  HWND window_ = nullptr;
+  HDC dc_ = nullptr;
+  HDC screen_ = nullptr;
 };
 
 bool operator==(const RECT& a, const RECT& b) {
@@ -31,24 +73,17 @@ TEST_F(Hwpl32Capture, ClipRectIsInclusiveAndLeavesTheScreenAlone) {
   } cases[] = {{{10, 20, 10, 20}, 1, 1}, {{0, 0, 99, 49}, 100, 50}};
   for (auto& c : cases) {
     SCOPED_TRACE(c.width);
-    TheScreen().blits.clear();
     control_->ClearRecord();
     DWORD count = 0xFFFFFFFF;
     RECT rects[4] = {};
+    POINT origin = {100, 50};
+    COLORREF before = ScreenPixel(origin.x + c.rect.left, origin.y + c.rect.top);
     EXPECT_EQ(HWPL32(orvGetClipRect)(window_, dc_, &c.rect, &count, rects, 4), 1u);
-    ASSERT_EQ(TheScreen().blits.size(), 1u);
-    const stand_ins::Blit& blit = TheScreen().blits[0];
-    EXPECT_EQ(blit.dc, dc_);
-    EXPECT_EQ(blit.x, c.rect.left);
-    EXPECT_EQ(blit.y, c.rect.top);
-    EXPECT_EQ(blit.width, c.width);
-    EXPECT_EQ(blit.height, c.height);
-    EXPECT_EQ(blit.source, nullptr);
-    EXPECT_EQ(blit.rop, (DWORD)DSTINVERT);
-    EXPECT_TRUE(blit.captured) << "the transfer went to the capture, not the screen";
+    EXPECT_EQ(ScreenPixel(origin.x + c.rect.left, origin.y + c.rect.top), before)
+        << "the transfer went to the capture, not the screen";
     EXPECT_EQ(count, 1u) << "the whole 32-bit counter is set";
-    POINT origin = TheScreen().clientOrigin;
-    RECT expected = {c.rect.left + origin.x, c.rect.top + origin.y, c.rect.right + origin.x, c.rect.bottom + origin.y};
+    RECT expected = {c.rect.left + origin.x, c.rect.top + origin.y, c.rect.left + origin.x + c.width - 1,
+                     c.rect.top + origin.y + c.height - 1};
     EXPECT_TRUE(rects[0] == expected) << "an inclusive rectangle in screen coordinates";
     // On, then off with the same parameters.
     auto calls = control_->calls();
@@ -67,8 +102,9 @@ TEST_F(Hwpl32Capture, NoTransferWhenTheCaptureCannotStart) {
   RECT rect = {0, 0, 9, 9};
   DWORD count = 7;
   RECT rects[1];
+  COLORREF before = ScreenPixel(100, 50);
   EXPECT_EQ(HWPL32(orvGetClipRect)(window_, dc_, &rect, &count, rects, 0), 0u);
-  EXPECT_TRUE(TheScreen().blits.empty()) << "it would invert the window";
+  EXPECT_EQ(ScreenPixel(100, 50), before) << "a transfer would invert the window";
   EXPECT_EQ(count, 0u);
   EXPECT_EQ(HWPL32(orvGetClipRect)(window_, dc_, nullptr, &count, rects, 1), 0u);
 }
@@ -107,8 +143,8 @@ std::vector<RECT> BlendRects(const hwpl16::Post& post, DWORD surface, RECT* box)
 TEST_F(Hwpl32Capture, BlendPostsTheVisiblePiecesOfEachSourceRectangle) {
   const auto& settings = control_->settings();
   DWORD surface = control_->NewBlendSurface({Source(settings, 100, 200, 149, 209), Source(settings, 300, 50, 300, 50)});
-  // The second rectangle is partly covered.
-  TheScreen().visible = {{0, 0, 1280, 205}, {0, 205, 120, 1024}};
+  // The first rectangle is partly covered.
+  ASSERT_NE(Popup(120, 205, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)), nullptr);
   EXPECT_EQ(HWPL32(orvBlendCL)(dc_, window_, surface), 1u);
   ASSERT_EQ(control_->posts().size(), 1u);
   RECT box;
@@ -123,8 +159,8 @@ TEST_F(Hwpl32Capture, BlendPostsTheVisiblePiecesOfEachSourceRectangle) {
 
 TEST_F(Hwpl32Capture, BlendOfAHiddenSurfacePostsOneEmptyRectangle) {
   DWORD surface = control_->NewBlendSurface(
-      {Source(control_->settings(), 10, 10, 20, 20), Source(control_->settings(), 30, 30, 40, 40)});
-  TheScreen().visible.clear();
+      {Source(control_->settings(), 110, 60, 120, 70), Source(control_->settings(), 130, 80, 140, 90)});
+  CoverAllBut({});
   EXPECT_EQ(HWPL32(orvBlendCL)(dc_, window_, surface), 1u);
   ASSERT_EQ(control_->posts().size(), 1u);
   RECT box;
@@ -136,10 +172,11 @@ TEST_F(Hwpl32Capture, BlendOfAHiddenSurfacePostsOneEmptyRectangle) {
 
 TEST_F(Hwpl32Capture, BlendKeepsWithinItsPostBuffer) {
   // Forty one-pixel visible columns: each source rectangle shows in 40 pieces.
-  TheScreen().visible.clear();
-  for (LONG x = 0; x < 80; x += 2) TheScreen().visible.push_back({x, 0, x + 1, 1024});
+  std::vector<RECT> columns;
+  for (LONG x = 100; x < 180; x += 2) columns.push_back({x, 50, x + 1, 768});
+  CoverAllBut(columns);
   const auto& settings = control_->settings();
-  DWORD surface = control_->NewBlendSurface({Source(settings, 0, 0, 79, 10), Source(settings, 0, 20, 79, 30)});
+  DWORD surface = control_->NewBlendSurface({Source(settings, 100, 50, 179, 60), Source(settings, 100, 70, 179, 80)});
   EXPECT_EQ(HWPL32(orvBlendCL)(dc_, window_, surface), 1u);
   ASSERT_EQ(control_->posts().size(), 1u);
   RECT box;
@@ -163,7 +200,8 @@ TEST_F(Hwpl32Capture, BlendUnlocksAndFreesOnEveryPath) {
   for (auto& c : cases) {
     SCOPED_TRACE(c.what);
     control_->Reset();
-    stand_ins::Reset();
+    host::user::ClearRecords();
+    if (c.boxes) host::user::ScriptAnswerMessageBox(IDOK);
     hwpl16::Settings defaults;
     DWORD surface = control_->NewBlendSurface({Source(defaults, 10, 100, 20, 110)});
     c.arrange(control_->settings());
@@ -174,9 +212,10 @@ TEST_F(Hwpl32Capture, BlendUnlocksAndFreesOnEveryPath) {
       if (call.function != hwpl::kAllocBuffer || !call.result) continue;
       EXPECT_FALSE(control_->IsLive(call.result)) << "the post buffer is freed";
     }
-    ASSERT_EQ(TheScreen().boxes.size(), c.boxes);
+    auto boxes = host::user::MessageBoxes();
+    ASSERT_EQ(boxes.size(), c.boxes);
     if (c.boxes) {
-      const stand_ins::Box& box = TheScreen().boxes[0];
+      const host::user::MessageBoxRecord& box = boxes[0];
       EXPECT_EQ(box.owner, nullptr);
       EXPECT_EQ(box.text, "ERROR with orvPostBuffer in orvBlendCL");
       EXPECT_EQ(box.caption, "Warning");

@@ -39,7 +39,6 @@ void HostedProcess::End() {
 
 void Hwpl32Test::SetUp() {
   StationTest::SetUp();
-  stand_ins::Reset();
   AcquireControl();
 }
 

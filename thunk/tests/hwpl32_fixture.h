@@ -16,7 +16,6 @@
 
 #include "kernel/module_table.h"
 #include "kernel/process_table.h"
-#include "stand_ins.h"
 
 namespace hwpl32::testing {
 

@@ -1,7 +1,8 @@
 // Fuzzes the sectioned text engine and the OVX.MON reader: the reader must
 // never crash, the header index must agree with plain scanning through
-// every delete, and an edit through the file mapping must give the same
-// bytes as the same delete in memory.
+// every delete, an edit through the file mapping must give the same bytes
+// as the same delete in memory, and a model the writer accepts must read
+// back from the database it wrote.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@ namespace {
 
 namespace db = monitor_db;
 constexpr const char* kPath = "C:\\FUZZ\\OVX.MON";
+constexpr const char* kUserPath = "C:\\FUZZ\\USER.MON";
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -76,6 +78,25 @@ void CompareLookups(const char* held, const char* plain, const std::vector<std::
   }
 }
 
+// The first model read, written as a user model into an empty database in
+// the mode the input decided: when the writer accepts it, the next read of
+// that database succeeds and finds the model under its own name.
+void CheckUserModelReadsBack(const db::MonitorManufacturer* tree) {
+  const db::MonitorModel* model = nullptr;
+  for (const db::MonitorManufacturer* m = tree; m && !model; m = m->next) model = m->models;
+  if (!model || !monitor_db_fuzz::PutStationFile(kUserPath, nullptr, 0)) return;
+  db::MonitorManufacturer user{};
+  strcpy(user.name, db::kUserDefinedManufacturer);
+  if (!db::WriteUserModel(&user, model, kUserPath)) return;
+  db::MonitorManufacturer* back = nullptr;
+  Check(db::ReadMonitorText(kUserPath, &back) == 1);
+  db::MonitorManufacturer* foundManufacturer = nullptr;
+  db::MonitorModel* found = nullptr;
+  Check(db::FindModelByNames(back, user.name, model->name, &foundManufacturer, &found) == 1);
+  Check(!model->newest || db::CountTimings(found) > 0);
+  db::FreeMonitorTree(&back);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -85,10 +106,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   db::ResetSeparatorMode();
   db::MonitorManufacturer* tree = nullptr;
   db::ReadMonitorText(kPath, &tree);
+  CheckUserModelReadsBack(tree);
   db::FreeMonitorTree(&tree);
 
+  // Every path of the reader and writer gives the read slot back.
   char* held = db::LoadSectionText(kPath);
-  if (!held) return 0;
+  Check(held != nullptr);
   std::string plain(held);
   std::vector<std::string> names = Names(held);
   if (names.size() > 8) names.resize(8);

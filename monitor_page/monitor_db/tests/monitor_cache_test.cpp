@@ -90,14 +90,14 @@ TEST_F(MonitorCache, RoundTripKeepsOrderAndFieldsWithHandlesCleared) {
   EXPECT_EQ(pro->displayHandle, 0u);
   const MonitorTiming* newest = pro->newest;
   ASSERT_NE(newest, nullptr);
-  EXPECT_EQ(newest->block.pixelClock, 65000);
-  EXPECT_EQ(newest->block.vSyncPolarity, -1);
+  EXPECT_EQ(newest->block.PIXEL_CLK, 65000);
+  EXPECT_EQ(newest->block.V_SYNC_POL, -1);
   EXPECT_EQ(newest->depth, 16u);
   EXPECT_EQ(newest->interlaced, 1u);
   EXPECT_EQ(newest->displayHandle, 0u);
   ASSERT_NE(newest->older, nullptr);
   EXPECT_EQ(newest->older->newer, newest);
-  EXPECT_EQ(newest->older->block.pixelClock, 25175);
+  EXPECT_EQ(newest->older->block.PIXEL_CLK, 25175);
   // Written again, the file is the same.
   ASSERT_EQ(WriteMonitorCache(read, "C:\\MON\\AGAIN.BIN"), 1);
   EXPECT_EQ(ReadStationFile("C:\\MON\\AGAIN.BIN"), ExpectedFile());

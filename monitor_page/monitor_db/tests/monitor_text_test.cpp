@@ -90,7 +90,7 @@ TEST_F(MonitorText, ASecondSectionOfTheSameModelIsIgnored) {
   ASSERT_EQ(ReadTree(text), 1) << LastMonitorDbProblem();
   ASSERT_EQ(ShapeOf(tree_), (std::vector<Shape>{{"Acme", "Pro"}}));
   ASSERT_EQ(CountTimings(tree_->models), 1);
-  EXPECT_EQ(tree_->models->newest->block.pixelClock, 25000);
+  EXPECT_EQ(tree_->models->newest->block.PIXEL_CLK, 25000);
 }
 
 TEST_F(MonitorText, TimingFieldsAndInterlaceMarking) {
@@ -108,9 +108,9 @@ TEST_F(MonitorText, TimingFieldsAndInterlaceMarking) {
   EXPECT_EQ(t1->interlaced, 1u);
   EXPECT_EQ(t1->newer, t2);
   const TimingBlock& b = t1->block;
-  EXPECT_EQ(std::vector<long>({b.pixelClock, b.hDisp, b.hFrontPorch, b.hSync, b.hBackPorch, b.hOverscan, b.vDisp,
-                               b.vFrontPorch, b.vSync, b.vBackPorch, b.vOverscan, b.overscanEnable, b.interlaceEnable,
-                               b.hSyncPolarity, b.vSyncPolarity}),
+  EXPECT_EQ(std::vector<long>({b.PIXEL_CLK, b.H_DISP, b.H_FPORCH, b.H_SYNC, b.H_BPORCH, b.H_OVERSCAN, b.V_DISP,
+                               b.V_FPORCH, b.V_SYNC, b.V_BPORCH, b.V_OVERSCAN, b.OVERSCAN_ENABLE, b.INTERLACE_ENABLE,
+                               b.H_SYNC_POL, b.V_SYNC_POL}),
             std::vector<long>({44900, 1024, 8, 176, 56, 0, 768, 0, 4, 20, 0, 0, 1, 0, 1}));
 }
 
@@ -121,7 +121,7 @@ TEST_F(MonitorText, KeysBecomeTimingsFromTheirOwnSections) {
   ASSERT_EQ(ReadTree(text), 1) << LastMonitorDbProblem();
   std::vector<std::vector<long>> made;  // newest to oldest: resolution, depth, zoom, clock
   for (const MonitorTiming* t = tree_->models->newest; t; t = t->older)
-    made.push_back({t->resolution, static_cast<long>(t->depth), static_cast<long>(t->zoom), t->block.pixelClock});
+    made.push_back({t->resolution, static_cast<long>(t->depth), static_cast<long>(t->zoom), t->block.PIXEL_CLK});
   EXPECT_EQ(made, (std::vector<std::vector<long>>{{1, 32, 0, 3}, {1, 24, 0, 3}, {1, 16, 0, 3}, {1, 8, 0, 2}, {0, 0, 0, 1}}));
 }
 
@@ -346,7 +346,7 @@ TEST_F(UserModels, NamesAndTimingsThatCannotComeBackAreRefused) {
   };
   const MonitorTiming ok = Timing(kRes1024x768, 8, 1, 65000);
   MonitorTiming negative = ok;
-  negative.block.hFrontPorch = -4;
+  negative.block.H_FPORCH = -4;
   MonitorTiming badDepth = ok;
   badDepth.depth = 12;
   const Case cases[] = {

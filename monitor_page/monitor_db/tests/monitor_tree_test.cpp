@@ -30,7 +30,7 @@ class MonitorTree : public testing::MonitorDbTest {
       last = model;
       for (LONG clock : clocks) {
         MonitorTiming* t = NewTiming();
-        t->block.pixelClock = clock;
+        t->block.PIXEL_CLK = clock;
         AppendOldestTiming(model, t);
       }
     }
@@ -81,7 +81,7 @@ TEST_F(MonitorTree, CopyModelKeepsOrderAndClearsTimingHandles) {
   std::vector<LONG> clocks;
   const MonitorTiming* previous = nullptr;
   for (const MonitorTiming* t = copy->newest; t; t = t->older) {
-    clocks.push_back(t->block.pixelClock);
+    clocks.push_back(t->block.PIXEL_CLK);
     EXPECT_EQ(t->displayHandle, 0u);
     EXPECT_EQ(t->newer, previous);
     previous = t;
@@ -99,14 +99,14 @@ TEST_F(MonitorTree, AddUserModel) {
   EXPECT_EQ(Shape(), (std::vector<std::string>{"Acme:Pro,", "User-Defined:Pro,"}));  // created last
   EXPECT_EQ(copy, tree_->next->models);
   EXPECT_EQ(AddUserModel(&tree_, pro, 0), 0);  // same name, no replace
-  pro->newest->block.pixelClock = 2;
+  pro->newest->block.PIXEL_CLK = 2;
   ASSERT_EQ(AddUserModel(&tree_, pro, 1, &copy), 1);
   EXPECT_EQ(Shape(), (std::vector<std::string>{"Acme:Pro,", "User-Defined:Pro,"}));
-  EXPECT_EQ(copy->newest->block.pixelClock, 2);
+  EXPECT_EQ(copy->newest->block.PIXEL_CLK, 2);
   // Replacing a user model by itself works from a copy made first.
   ASSERT_EQ(AddUserModel(&tree_, copy, 1, &copy), 1);
   EXPECT_EQ(Shape(), (std::vector<std::string>{"Acme:Pro,", "User-Defined:Pro,"}));
-  EXPECT_EQ(copy->newest->block.pixelClock, 2);
+  EXPECT_EQ(copy->newest->block.PIXEL_CLK, 2);
   strcpy(pro->name, "Pro 2");
   ASSERT_EQ(AddUserModel(&tree_, pro, 0), 1);
   EXPECT_EQ(Shape(), (std::vector<std::string>{"Acme:Pro 2,", "User-Defined:Pro 2,Pro,"}));  // put first

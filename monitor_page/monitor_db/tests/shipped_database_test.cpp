@@ -57,15 +57,15 @@ TEST_F(ShippedDatabase, EveryTimingIsAPlausibleStandardTiming) {
         SCOPED_TRACE(std::string(m->name) + "." + model->name);
         const TimingBlock& b = t->block;
         if (t->resolution < kResNtsc) {
-          EXPECT_EQ(b.hDisp, ResolutionWidth(t->resolution));
-          EXPECT_EQ(b.vDisp, ResolutionHeight(t->resolution));
+          EXPECT_EQ(b.H_DISP, ResolutionWidth(t->resolution));
+          EXPECT_EQ(b.V_DISP, ResolutionHeight(t->resolution));
         }
-        const double hTotal = b.hDisp + b.hFrontPorch + b.hSync + b.hBackPorch;
-        const double vTotal = b.vDisp + b.vFrontPorch + b.vSync + b.vBackPorch;
-        const double frames = b.pixelClock * 1000.0 / (hTotal * vTotal) * (t->interlaced ? 2 : 1);
+        const double hTotal = b.H_DISP + b.H_FPORCH + b.H_SYNC + b.H_BPORCH;
+        const double vTotal = b.V_DISP + b.V_FPORCH + b.V_SYNC + b.V_BPORCH;
+        const double frames = b.PIXEL_CLK * 1000.0 / (hTotal * vTotal) * (t->interlaced ? 2 : 1);
         EXPECT_GE(frames, 43.0);
         EXPECT_LE(frames, 101.0);
-        EXPECT_EQ(b.interlaceEnable, static_cast<LONG>(t->interlaced));
+        EXPECT_EQ(b.INTERLACE_ENABLE, static_cast<LONG>(t->interlaced));
       }
 }
 

@@ -92,7 +92,16 @@ TEST_F(DeviceTest, DeviceCapabilitiesFollowTheMode) {
     EXPECT_EQ(600, GetDeviceCaps(dc, VERTRES));
     EXPECT_EQ(DT_RASDISPLAY, GetDeviceCaps(dc, TECHNOLOGY));
     ReleaseDC(NULL, dc);
+    // A memory DC answers for the screen it is compatible with, whatever bitmap it holds.
+    HDC memory = CreateCompatibleDC(NULL);
+    EXPECT_EQ(k.bpp, GetDeviceCaps(memory, BITSPIXEL));
+    EXPECT_EQ(k.dpi, GetDeviceCaps(memory, LOGPIXELSX));
+    EXPECT_EQ(k.dpi, GetDeviceCaps(memory, LOGPIXELSY));
+    EXPECT_EQ(800, GetDeviceCaps(memory, HORZRES));
+    EXPECT_EQ(600, GetDeviceCaps(memory, VERTRES));
+    DeleteDC(memory);
   }
+  EXPECT_EQ(0, GetDeviceCaps(reinterpret_cast<HDC>(0x1234), BITSPIXEL)) << "a bad handle";
 }
 
 TEST_F(DeviceTest, GammaRampModes) {
@@ -212,13 +221,48 @@ TEST_F(DeviceTest, FullModeChangeKeepsTheDisplayResolutionSetting) {
   EXPECT_EQ(1280, s.desktopWidth);
 }
 
+// After a full mode change the display is "Display Resolution" when that fits the new desktop (and is a
+// resolution the adapter scans), otherwise as large as the desktop.
+TEST_F(DeviceTest, FullModeChangeTakesTheDisplaySizeByTheRule) {
+  struct Case {
+    const char* setting;  // nullptr: none
+    int desktopWidth, desktopHeight;
+    int displayWidth, displayHeight;
+  } cases[] = {
+      {"800,600", 1280, 1024, 800, 600},     {"1024,768", 1024, 768, 1024, 768},
+      {"1280,1024", 1024, 768, 1024, 768},  // larger than the desktop
+      {"1280,600", 1280, 1024, 1280, 1024},  // not a resolution the adapter scans
+      {nullptr, 1152, 864, 1152, 864},       {"", 800, 600, 800, 600},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.setting ? k.setting : "none");
+    Configure(Config{});
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane\\Deskforge\\Current Settings");
+    if (k.setting) {
+      HKEY key;
+      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane\\Deskforge\\Current Settings",
+                                               0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+      RegSetValueExA(key, "Display Resolution", 0, REG_SZ, reinterpret_cast<const BYTE*>(k.setting),
+                     static_cast<DWORD>(std::strlen(k.setting)));
+      RegCloseKey(key);
+    }
+    DEVMODEA mode = Mode(DM_PELSWIDTH | DM_PELSHEIGHT, k.desktopWidth, k.desktopHeight, 0);
+    ASSERT_EQ(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, 0));
+    host::adapter::State s = host::adapter::CurrentState();
+    EXPECT_EQ(k.desktopWidth, s.desktopWidth);
+    EXPECT_EQ(k.displayWidth, s.displayWidth);
+    EXPECT_EQ(k.displayHeight, s.displayHeight);
+  }
+}
+
 TEST_F(DeviceTest, SystemMetricsOfWindows95AndTheDesktop) {
   Configure(Panning());
   struct Case {
     int index, value;
   } cases[] = {{SM_CXSCREEN, 1600}, {SM_CYSCREEN, 1200}, {SM_CXFRAME, 4},      {SM_CYFRAME, 4},
                {SM_CXBORDER, 1},    {SM_CYBORDER, 1},    {SM_CYSMCAPTION, 15}, {SM_CYCAPTION, 19},
-               {SM_CXDLGFRAME, 3},  {SM_CXEDGE, 2},      {SM_CXSMICON, 16},    {SM_CXICON, 32}};
+               {SM_CXDLGFRAME, 3},  {SM_CXEDGE, 2},      {SM_CXSMICON, 16},    {SM_CXICON, 32},
+               {SM_CXMINIMIZED, 160}, {SM_CYMINIMIZED, 24}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.index);
     EXPECT_EQ(k.value, GetSystemMetrics(k.index));

@@ -36,6 +36,47 @@ TEST_F(Loader, CountsReferencesAndAttachesOncePerProcess) {
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
 }
 
+std::vector<std::string> LinesStartingWith(std::initializer_list<const char*> prefixes) {
+  std::vector<std::string> lines;
+  for (auto& line : host::DebugOutput())
+    for (const char* prefix : prefixes)
+      if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(Loader, LoadTimeDependenciesAttachBeforeAndDetachAfterTheirModule) {
+  HMODULE b = LoadLibraryA("TESTB.DLL");
+  ASSERT_NE(b, nullptr);
+  HMODULE a = GetModuleHandleA("TESTA.DLL");
+  ASSERT_NE(a, nullptr) << "the dependency is a loaded module of the process";
+  EXPECT_EQ(LinesStartingWith({"TESTA ", "TESTB "}), (std::vector<std::string>{Pid("attach", 1), "TESTB attach\n"}));
+  EXPECT_EQ(LoadLibraryA("testa"), a) << "the same module, no second attach";
+  EXPECT_TRUE(FreeLibrary(b));
+  EXPECT_EQ(LinesStartingWith({"TESTA ", "TESTB "}).back(), "TESTB detach\n") << "TESTA is still held by name";
+  EXPECT_EQ(GetModuleHandleA("TESTB.DLL"), nullptr);
+  EXPECT_TRUE(FreeLibrary(a));
+  EXPECT_EQ(LinesStartingWith({"TESTA ", "TESTB "}),
+            (std::vector<std::string>{Pid("attach", 1), "TESTB attach\n", "TESTB detach\n", Pid("detach", 1)}));
+}
+
+TEST_F(Loader, DependencyReleasedWithItsModule) {
+  HMODULE b = LoadLibraryA("TESTB.DLL");
+  ASSERT_NE(b, nullptr);
+  EXPECT_TRUE(FreeLibrary(b));
+  EXPECT_EQ(LinesStartingWith({"TESTA ", "TESTB "}),
+            (std::vector<std::string>{Pid("attach", 1), "TESTB attach\n", "TESTB detach\n", Pid("detach", 1)}));
+  EXPECT_EQ(GetModuleHandleA("TESTA.DLL"), nullptr);
+}
+
+TEST_F(Loader, RefusedDependencyFailsTheLoadBeforeTheModuleAttaches) {
+  EXPECT_EQ(LoadLibraryA("NEEDREFUSE.DLL"), nullptr);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_DLL_INIT_FAILED);
+  EXPECT_EQ(LinesStartingWith({"REFUSE ", "NEEDREFUSE "}),
+            (std::vector<std::string>{"REFUSE attach\n", "REFUSE detach\n"}));
+  EXPECT_EQ(GetModuleHandleA("NEEDREFUSE.DLL"), nullptr);
+  EXPECT_EQ(GetModuleHandleA("REFUSE.DLL"), nullptr);
+}
+
 TEST_F(Loader, ResolvesOnlyTheModulesOwnExportsAndUndecoratesStdcallNames) {
   HMODULE module = LoadLibraryA("TESTA.DLL");
   ASSERT_NE(module, nullptr);

@@ -143,8 +143,8 @@ TEST_F(Geometry, MinimizeRestoreAndPlacement) {
   EXPECT_TRUE(IsIconic(hwnd));
   RECT r;
   GetWindowRect(hwnd, &r);
-  EXPECT_EQ(r.right - r.left, 36);
-  EXPECT_EQ(r.bottom - r.top, 36);
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXMINIMIZED));
+  EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYMINIMIZED));
   bool minimizedSize = false;
   for (auto& e : Recorder::Get().Entries())
     if (e.msg == WM_SIZE && e.wParam == SIZE_MINIMIZED) minimizedSize = true;

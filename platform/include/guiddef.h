@@ -50,9 +50,12 @@ static_assert(sizeof(GUID) == 16, "a GUID is a 16-byte block");
    (initguid.h). Definitions are weak, so several modules may each define the
    same identifier, as selectany data allows on Win32. */
 #undef DEFINE_GUID
-#ifdef INITGUID
+#if defined(INITGUID) && defined(__cplusplus)
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
   EXTERN_C const GUID name __attribute__((weak)) = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
+#elif defined(INITGUID)
+#define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
+  const GUID name __attribute__((weak)) = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
 #else
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) EXTERN_C const GUID name
 #endif

@@ -27,7 +27,9 @@
 typedef WCHAR OLECHAR, *LPOLESTR;
 typedef const WCHAR *LPCOLESTR;
 
-EXTERN_C const GUID GUID_NULL;
+EXTERN_C_START
+
+extern const GUID GUID_NULL;
 #define CLSID_NULL GUID_NULL
 #define IID_NULL GUID_NULL
 
@@ -40,9 +42,11 @@ HRESULT WINAPI CoInitialize(LPVOID pvReserved);
 void WINAPI CoUninitialize(void);
 
 /* What an in-process server exports. */
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv);
-STDAPI DllCanUnloadNow(void);
-STDAPI DllRegisterServer(void);
-STDAPI DllUnregisterServer(void);
+HRESULT WINAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv);
+HRESULT WINAPI DllCanUnloadNow(void);
+HRESULT WINAPI DllRegisterServer(void);
+HRESULT WINAPI DllUnregisterServer(void);
+
+EXTERN_C_END
 
 #endif

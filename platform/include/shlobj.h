@@ -55,6 +55,11 @@ struct IShellPropSheetExt {
   const struct IShellPropSheetExtVtbl *lpVtbl;
 };
 
+#ifdef __cplusplus
+static_assert(sizeof(IShellExtInitVtbl) == 4 * 4 && sizeof(IShellPropSheetExtVtbl) == 5 * 4,
+              "one 4-byte slot per method");
+#endif
+
 #ifdef COBJMACROS
 #define IShellExtInit_QueryInterface(This, riid, ppv) ((This)->lpVtbl->QueryInterface(This, riid, ppv))
 #define IShellExtInit_AddRef(This) ((This)->lpVtbl->AddRef(This))

@@ -62,6 +62,10 @@ struct IClassFactory {
   const struct IClassFactoryVtbl *lpVtbl;
 };
 
+#ifdef __cplusplus
+static_assert(sizeof(IUnknownVtbl) == 3 * 4 && sizeof(IClassFactoryVtbl) == 5 * 4, "one 4-byte slot per method");
+#endif
+
 #ifdef COBJMACROS
 #define IUnknown_QueryInterface(This, riid, ppv) ((This)->lpVtbl->QueryInterface(This, riid, ppv))
 #define IUnknown_AddRef(This) ((This)->lpVtbl->AddRef(This))

@@ -1,8 +1,8 @@
 // COM basics: the published identifiers (the host is this system's uuid
 // library), identifiers in text form and per-thread initialisation.
 #include <initguid.h>
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 
@@ -21,7 +21,7 @@ struct HexField {
   int offset;  // in the text
   int digits;
 };
-constexpr HexField kFields[] = {{1, 8}, {10, 4}, {15, 4}, {20, 2}, {22, 2}, {25, 2},
+constexpr HexField kFields[] = {{1, 8},  {10, 4}, {15, 4}, {20, 2}, {22, 2}, {25, 2},
                                 {27, 2}, {29, 2}, {31, 2}, {33, 2}, {35, 2}};
 constexpr int kDashes[] = {9, 14, 19, 24};
 

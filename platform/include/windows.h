@@ -14,5 +14,9 @@
 #if __has_include(<winuser.h>)
 #include <winuser.h>
 #endif
+#ifndef WIN32_LEAN_AND_MEAN
+#include <shellapi.h>
+#include <ole2.h>
+#endif
 
 #endif

@@ -69,8 +69,19 @@
 
 #define SEVERITY_SUCCESS 0
 #define SEVERITY_ERROR 1
+#define FACILITY_NULL 0
+#define FACILITY_RPC 1
+#define FACILITY_DISPATCH 2
+#define FACILITY_STORAGE 3
+#define FACILITY_ITF 4
+#define FACILITY_WIN32 7
+#define FACILITY_WINDOWS 8
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
+#define IS_ERROR(status) (((unsigned long)(status)) >> 31 == SEVERITY_ERROR)
+#define HRESULT_CODE(hr) ((hr) & 0xFFFF)
+#define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1FFF)
+#define HRESULT_SEVERITY(hr) (((hr) >> 31) & 0x1)
 #define MAKE_HRESULT(sev, fac, code) \
   ((HRESULT)(((unsigned long)(sev) << 31) | ((unsigned long)(fac) << 16) | ((unsigned long)(code))))
 #define HRESULT_FROM_WIN32(x) \
@@ -92,5 +103,11 @@
 #define CLASS_E_CLASSNOTAVAILABLE ((HRESULT)0x80040111L)
 #define SELFREG_E_CLASS ((HRESULT)0x80040201L)
 #define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154L)
+#define NOERROR 0
+#define REGDB_E_READREGDB ((HRESULT)0x80040150L)
+#define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0L)
+#define CO_E_CLASSSTRING ((HRESULT)0x800401F3L)
+#define CO_E_DLLNOTFOUND ((HRESULT)0x800401F8L)
+#define CO_E_ERRORINDLL ((HRESULT)0x800401F9L)
 
 #endif

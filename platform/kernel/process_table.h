@@ -63,6 +63,16 @@ void SetProcessEndHandler(std::function<void(ProcessState&)> handler);
 // Called on a hosted thread just before it ends (the window manager frees its queue).
 void AddThreadEndHandler(std::function<void(DWORD threadId)> handler);
 
+// Runs a program module as a new hosted process: the command line's first
+// token (quoted, or up to the first blank) names it. Returns the process id
+// once its module is loaded, or 0 with `error` set (ERROR_FILE_NOT_FOUND,
+// ERROR_PATH_NOT_FOUND, ERROR_BAD_FORMAT). An empty `currentDirectory` gives
+// the program's own folder.
+DWORD StartProgramProcess(const std::string& commandLine, int showCommand, DWORD& error,
+                          std::shared_ptr<ProcessState>* started);
+DWORD StartProgramProcess(const std::string& commandLine, int showCommand, const std::string& currentDirectory,
+                          DWORD& error, std::shared_ptr<ProcessState>* started);
+
 HANDLE NewThreadHandle(std::shared_ptr<ThreadState> thread);
 HANDLE NewProcessHandle(std::shared_ptr<ProcessState> process);
 

@@ -4,7 +4,9 @@
 #include "kernel/paths.h"
 #include "kernel/process_table.h"
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -60,10 +62,48 @@ ResolvedPath FindProgram(const std::string& name) {
   return last;
 }
 
+// Whether a new process's program module loaded, told by its first thread.
+class LoadOutcome {
+ public:
+  void Tell(bool loaded) {
+    std::lock_guard lock(lock_);
+    if (told_) return;
+    told_ = true;
+    loaded_ = loaded;
+    changed_.notify_all();
+  }
+  bool Wait() {
+    std::unique_lock lock(lock_);
+    changed_.wait(lock, [this] { return told_; });
+    return loaded_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  bool told_ = false, loaded_ = false;
+};
+
+// Reports a failed load however the thread leaves before the program runs.
+class LoadReport {
+ public:
+  explicit LoadReport(LoadOutcome& outcome) : outcome_(outcome) {}
+  ~LoadReport() { outcome_.Tell(false); }
+  void Loaded() { outcome_.Tell(true); }
+
+ private:
+  LoadOutcome& outcome_;
+};
+
 }  // namespace
 
 DWORD StartProgramProcess(const std::string& commandLine, int showCommand, DWORD& error,
                           std::shared_ptr<ProcessState>* started) {
+  return StartProgramProcess(commandLine, showCommand, std::string(), error, started);
+}
+
+DWORD StartProgramProcess(const std::string& commandLine, int showCommand, const std::string& currentDirectory,
+                          DWORD& error, std::shared_ptr<ProcessState>* started) {
   ParsedCommand parsed = ParseCommandLine(commandLine);
   if (parsed.program.empty()) {
     error = ERROR_FILE_NOT_FOUND;
@@ -77,22 +117,31 @@ DWORD StartProgramProcess(const std::string& commandLine, int showCommand, DWORD
   auto process = NewProcess(image.windowsPath, commandLine);
   std::string folder = image.windowsPath.substr(0, image.windowsPath.find_last_of('\\'));
   process->process.currentDirectory = folder.size() == 2 ? folder + "\\" : folder;
+  if (!currentDirectory.empty()) process->process.currentDirectory = currentDirectory;
   // The program's own module is loaded on its thread, so DllMain calls and
-  // everything WinMain does happen inside the new process.
+  // everything WinMain does happen inside the new process. The starter waits
+  // for the load, so a file that is no program is reported, not started.
   std::string imagePath = image.windowsPath;
   std::string arguments = parsed.arguments;
-  StartThread(process, [imagePath, arguments, showCommand]() -> DWORD {
+  auto load = std::make_shared<LoadOutcome>();
+  StartThread(process, [imagePath, arguments, showCommand, load]() -> DWORD {
+    LoadReport report(*load);
     HMODULE exe = LoadLibraryA(imagePath.c_str());
     if (!exe) return ERROR_BAD_FORMAT;
     CurrentProcess().exe = ModuleFromHandle(exe);
     auto winMain = reinterpret_cast<PWINMAIN>(GetProcAddress(exe, "WinMain"));
     if (!winMain) return ERROR_BAD_FORMAT;
+    report.Loaded();
     std::string commandTail = arguments;
     DWORD code = static_cast<DWORD>(winMain(exe, NULL, commandTail.data(), showCommand));
     std::lock_guard lock(KernelLock());
     CurrentThread()->owner->exitCode = code;
     return code;
   }, false);
+  if (!load->Wait()) {
+    error = ERROR_BAD_FORMAT;
+    return 0;
+  }
   if (started) *started = process;
   error = ERROR_SUCCESS;
   return process->process.id;
@@ -120,9 +169,35 @@ bool InstallModule(const std::string& fileName, const std::string& windowsFolder
   return !error;
 }
 
+namespace {
+
+// Programs started through the control API stay findable after they end, so
+// WaitForProgram gives the exit code of one that ended before it was asked.
+std::vector<std::shared_ptr<kernel::ProcessState>>& StartedPrograms() {
+  static std::vector<std::shared_ptr<kernel::ProcessState>> started;
+  return started;
+}
+
+void ForgetStartedPrograms() {
+  std::lock_guard lock(kernel::KernelLock());
+  StartedPrograms().clear();
+}
+
+struct Registration {
+  Registration() { RegisterStationHook(2, ForgetStartedPrograms, ForgetStartedPrograms); }
+} registration;
+
+}  // namespace
+
 DWORD StartProgram(const std::string& commandLine, int showCommand) {
   DWORD error = 0;
-  return kernel::StartProgramProcess(commandLine, showCommand, error, nullptr);
+  std::shared_ptr<kernel::ProcessState> process;
+  DWORD id = kernel::StartProgramProcess(commandLine, showCommand, error, &process);
+  if (id) {
+    std::lock_guard lock(kernel::KernelLock());
+    StartedPrograms().push_back(process);
+  }
+  return id;
 }
 
 DWORD WaitForProgram(DWORD processId, DWORD timeoutMs) {

@@ -3,6 +3,7 @@
 #include "user/user_state.h"
 
 #include "kernel/process_table.h"
+#include "user/controls.h"
 #include "user/user_internal.h"
 
 namespace host::user {
@@ -25,6 +26,7 @@ void OnBoot() {
   Lock lock(UserLock());
   U() = UserState{};
   RegisterSystemClasses();
+  RegisterControlClasses();
   auto desktop = std::make_shared<Window>();
   desktop->handle = NewHandle();
   desktop->cls = FindClass("#32769", nullptr);

@@ -1,5 +1,6 @@
 #include "station_layout.h"
 
+#include "dialog_tour.h"
 #include "inspect_command.h"
 
 #include <adapter_tour.h>
@@ -104,6 +105,7 @@ bool BootDefaultStation(const std::string& root) {
   host::StationConfig config;
   config.root = root;
   config.realClock = true;
+  if (!std::getenv("OVX_MODULE_DIR")) config.moduleDir = OVX_BUILD_MODULE_DIR;
   host::BootStation(config);
   return CreateFolders() && WriteInstalledRegistry() &&
          InstallShippedMonitorDatabase(std::string(OVX_DATA_DIR) + "/OVX.MON", kMonitorFolder);
@@ -154,6 +156,8 @@ int TourCommand(const std::string& outDir) {
   std::printf("\n== colour model\n");
   std::fflush(stdout);
   if (colour::ColourModelTour(stdout) != 0) std::printf("(the display takes no gamma ramps)\n");
+  std::printf("\n== dialog\n");
+  DialogTour(root, stdout);
   std::fflush(stdout);
   host::ShutdownStation();
   if (temporary) fs::remove_all(root);

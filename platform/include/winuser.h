@@ -926,10 +926,6 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, 
 #define DS_CENTER 0x800L
 #define DS_CENTERMOUSE 0x1000L
 #define DS_CONTEXTHELP 0x2000L
-#define DWL_MSGRESULT 0
-#define DWL_DLGPROC 4
-#define DWL_USER 8
-#define DLGWINDOWEXTRA 30
 #define WC_DIALOG ((LPCSTR)(ULONG_PTR)((WORD)0x8002))
 #define DLGC_WANTARROWS 0x0001
 #define DLGC_WANTTAB 0x0002
@@ -946,34 +942,7 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, 
 #define DM_SETDEFID (WM_USER + 1)
 #define DM_REPOSITION (WM_USER + 2)
 #define DC_HASDEFID 0x534B
-#define WM_INITDIALOG 0x0110
-#define WM_NEXTDLGCTL 0x0028
-#define WM_GETDLGCODE 0x0087
-#define WM_ENTERIDLE 0x0121
 #define MSGF_DIALOGBOX 0
-#define IDOK 1
-#define IDCANCEL 2
-#define IDABORT 3
-#define IDRETRY 4
-#define IDIGNORE 5
-#define IDYES 6
-#define IDNO 7
-/* What the dialog manager sends to controls (the controls' own block has the rest) */
-#define BM_GETCHECK 0x00F0
-#define BM_SETCHECK 0x00F1
-#define BM_GETSTATE 0x00F2
-#define BM_SETSTATE 0x00F3
-#define BM_SETSTYLE 0x00F4
-#define BM_CLICK 0x00F5
-#define BST_UNCHECKED 0x0000
-#define BST_CHECKED 0x0001
-#define BST_INDETERMINATE 0x0002
-#define BS_PUSHBUTTON 0x00000000L
-#define BS_DEFPUSHBUTTON 0x00000001L
-#define BS_TYPEMASK 0x0000000FL
-#define BN_CLICKED 0
-#define EM_SETSEL 0x00B1
-#define SS_NOPREFIX 0x00000080L
 /* System resources: LoadIconA, LoadCursorA and LoadBitmapA with a NULL instance */
 #ifdef RC_INVOKED
 #define IDI_APPLICATION 32512
@@ -1069,7 +1038,6 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, 
 #define FCONTROL 0x08
 #define FALT 0x10
 #ifndef RC_INVOKED
-typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #pragma pack(push, 2)
 typedef struct {
   DWORD style;
@@ -1092,6 +1060,11 @@ typedef struct {
 } DLGITEMTEMPLATE, *LPDLGITEMTEMPLATEA;
 #pragma pack(pop)
 typedef LPCDLGTEMPLATEA LPCDLGTEMPLATE;
+typedef struct tagNMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+} NMHDR, *LPNMHDR;
 typedef struct tagACCEL {
   BYTE fVirt;
   WORD key;
@@ -1373,7 +1346,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 /* End of resources */
 
 /* ---- Standard controls: buttons, statics, edits, list boxes, combo boxes, scroll bars ---- */
-#ifndef BS_PUSHBUTTON
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
 #define BS_CHECKBOX 0x00000002L
@@ -1401,8 +1373,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define BS_MULTILINE 0x00002000L
 #define BS_NOTIFY 0x00004000L
 #define BS_FLAT 0x00008000L
-#endif
-#ifndef BM_GETCHECK
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
 #define BM_GETSTATE 0x00F2
@@ -1411,15 +1381,11 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define BM_CLICK 0x00F5
 #define BM_GETIMAGE 0x00F6
 #define BM_SETIMAGE 0x00F7
-#endif
-#ifndef BST_UNCHECKED
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
 #define BST_INDETERMINATE 0x0002
 #define BST_PUSHED 0x0004
 #define BST_FOCUS 0x0008
-#endif
-#ifndef BN_CLICKED
 #define BN_CLICKED 0
 #define BN_PAINT 1
 #define BN_HILITE 2
@@ -1431,9 +1397,7 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define BN_DBLCLK BN_DOUBLECLICKED
 #define BN_SETFOCUS 6
 #define BN_KILLFOCUS 7
-#endif
 
-#ifndef SS_LEFT
 #define SS_LEFT 0x00000000L
 #define SS_CENTER 0x00000001L
 #define SS_RIGHT 0x00000002L
@@ -1464,26 +1428,15 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define SS_PATHELLIPSIS 0x00008000L
 #define SS_WORDELLIPSIS 0x0000C000L
 #define SS_ELLIPSISMASK 0x0000C000L
-#endif
-#ifndef STM_SETICON
 #define STM_SETICON 0x0170
 #define STM_GETICON 0x0171
 #define STM_SETIMAGE 0x0172
 #define STM_GETIMAGE 0x0173
-#endif
-#ifndef STN_CLICKED
 #define STN_CLICKED 0
 #define STN_DBLCLK 1
 #define STN_ENABLE 2
 #define STN_DISABLE 3
-#endif
-#ifndef IMAGE_BITMAP
-#define IMAGE_BITMAP 0
-#define IMAGE_ICON 1
-#define IMAGE_CURSOR 2
-#endif
 
-#ifndef ES_LEFT
 #define ES_LEFT 0x0000L
 #define ES_CENTER 0x0001L
 #define ES_RIGHT 0x0002L
@@ -1498,8 +1451,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define ES_READONLY 0x0800L
 #define ES_WANTRETURN 0x1000L
 #define ES_NUMBER 0x2000L
-#endif
-#ifndef EM_GETSEL
 #define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
 #define EM_GETRECT 0x00B2
@@ -1537,8 +1488,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define EM_GETLIMITTEXT 0x00D5
 #define EM_POSFROMCHAR 0x00D6
 #define EM_CHARFROMPOS 0x00D7
-#endif
-#ifndef EN_SETFOCUS
 #define EN_SETFOCUS 0x0100
 #define EN_KILLFOCUS 0x0200
 #define EN_CHANGE 0x0300
@@ -1547,9 +1496,7 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define EN_MAXTEXT 0x0501
 #define EN_HSCROLL 0x0601
 #define EN_VSCROLL 0x0602
-#endif
 
-#ifndef LBS_NOTIFY
 #define LBS_NOTIFY 0x0001L
 #define LBS_SORT 0x0002L
 #define LBS_NOREDRAW 0x0004L
@@ -1566,13 +1513,9 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define LBS_NODATA 0x2000L
 #define LBS_NOSEL 0x4000L
 #define LBS_STANDARD (LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_BORDER)
-#endif
-#ifndef LB_ERR
 #define LB_OKAY 0
 #define LB_ERR (-1)
 #define LB_ERRSPACE (-2)
-#endif
-#ifndef LB_ADDSTRING
 #define LB_ADDSTRING 0x0180
 #define LB_INSERTSTRING 0x0181
 #define LB_DELETESTRING 0x0182
@@ -1613,17 +1556,13 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define LB_SETCOUNT 0x01A7
 #define LB_INITSTORAGE 0x01A8
 #define LB_ITEMFROMPOINT 0x01A9
-#endif
-#ifndef LBN_SELCHANGE
 #define LBN_ERRSPACE (-2)
 #define LBN_SELCHANGE 1
 #define LBN_DBLCLK 2
 #define LBN_SELCANCEL 3
 #define LBN_SETFOCUS 4
 #define LBN_KILLFOCUS 5
-#endif
 
-#ifndef CBS_SIMPLE
 #define CBS_SIMPLE 0x0001L
 #define CBS_DROPDOWN 0x0002L
 #define CBS_DROPDOWNLIST 0x0003L
@@ -1637,13 +1576,9 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define CBS_DISABLENOSCROLL 0x0800L
 #define CBS_UPPERCASE 0x2000L
 #define CBS_LOWERCASE 0x4000L
-#endif
-#ifndef CB_ERR
 #define CB_OKAY 0
 #define CB_ERR (-1)
 #define CB_ERRSPACE (-2)
-#endif
-#ifndef CB_GETEDITSEL
 #define CB_GETEDITSEL 0x0140
 #define CB_LIMITTEXT 0x0141
 #define CB_SETEDITSEL 0x0142
@@ -1678,8 +1613,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define CB_GETDROPPEDWIDTH 0x015F
 #define CB_SETDROPPEDWIDTH 0x0160
 #define CB_INITSTORAGE 0x0161
-#endif
-#ifndef CBN_SELCHANGE
 #define CBN_ERRSPACE (-1)
 #define CBN_SELCHANGE 1
 #define CBN_DBLCLK 2
@@ -1691,9 +1624,7 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define CBN_CLOSEUP 8
 #define CBN_SELENDOK 9
 #define CBN_SELENDCANCEL 10
-#endif
 
-#ifndef SBS_HORZ
 #define SBS_HORZ 0x0000L
 #define SBS_VERT 0x0001L
 #define SBS_TOPALIGN 0x0002L
@@ -1704,14 +1635,10 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define SBS_SIZEBOXBOTTOMRIGHTALIGN 0x0004L
 #define SBS_SIZEBOX 0x0008L
 #define SBS_SIZEGRIP 0x0010L
-#endif
-#ifndef SB_HORZ
 #define SB_HORZ 0
 #define SB_VERT 1
 #define SB_CTL 2
 #define SB_BOTH 3
-#endif
-#ifndef SB_LINEUP
 #define SB_LINEUP 0
 #define SB_LINELEFT 0
 #define SB_LINEDOWN 1
@@ -1727,8 +1654,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define SB_BOTTOM 7
 #define SB_RIGHT 7
 #define SB_ENDSCROLL 8
-#endif
-#ifndef SBM_SETPOS
 #define SBM_SETPOS 0x00E0
 #define SBM_GETPOS 0x00E1
 #define SBM_SETRANGE 0x00E2
@@ -1737,8 +1662,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define SBM_ENABLE_ARROWS 0x00E4
 #define SBM_SETSCROLLINFO 0x00E9
 #define SBM_GETSCROLLINFO 0x00EA
-#endif
-#ifndef ESB_ENABLE_BOTH
 #define ESB_ENABLE_BOTH 0x0000
 #define ESB_DISABLE_BOTH 0x0003
 #define ESB_DISABLE_LEFT 0x0001
@@ -1747,31 +1670,14 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define ESB_DISABLE_DOWN 0x0002
 #define ESB_DISABLE_LTUP ESB_DISABLE_LEFT
 #define ESB_DISABLE_RTDN ESB_DISABLE_RIGHT
-#endif
-#ifndef SIF_RANGE
 #define SIF_RANGE 0x0001
 #define SIF_PAGE 0x0002
 #define SIF_POS 0x0004
 #define SIF_DISABLENOSCROLL 0x0008
 #define SIF_TRACKPOS 0x0010
 #define SIF_ALL (SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS)
-#endif
 
-#ifndef DLGC_WANTARROWS
-#define DLGC_WANTARROWS 0x0001
-#define DLGC_WANTTAB 0x0002
-#define DLGC_WANTALLKEYS 0x0004
-#define DLGC_WANTMESSAGE 0x0004
-#define DLGC_HASSETSEL 0x0008
-#define DLGC_DEFPUSHBUTTON 0x0010
-#define DLGC_UNDEFPUSHBUTTON 0x0020
-#define DLGC_RADIOBUTTON 0x0040
-#define DLGC_WANTCHARS 0x0080
-#define DLGC_STATIC 0x0100
-#define DLGC_BUTTON 0x2000
-#endif
 
-#ifndef ODT_MENU
 #define ODT_MENU 1
 #define ODT_LISTBOX 2
 #define ODT_COMBOBOX 3
@@ -1787,7 +1693,6 @@ int WINAPI LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired
 #define ODS_FOCUS 0x0010
 #define ODS_DEFAULT 0x0020
 #define ODS_COMBOBOXEDIT 0x1000
-#endif
 
 #ifndef RC_INVOKED
 typedef struct tagDRAWITEMSTRUCT {

@@ -33,13 +33,18 @@ bool IsThreeState(UINT type) { return type == BS_3STATE || type == BS_AUTO3STATE
 
 LRESULT DialogCode(UINT type) {
   switch (type) {
-    case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+    case BS_DEFPUSHBUTTON:
+      return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
     case BS_PUSHBUTTON:
-    case BS_USERBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case BS_USERBUTTON:
+      return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
     case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
-    case BS_GROUPBOX: return DLGC_STATIC;
-    default: return DLGC_BUTTON;
+    case BS_AUTORADIOBUTTON:
+      return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    case BS_GROUPBOX:
+      return DLGC_STATIC;
+    default:
+      return DLGC_BUTTON;
   }
 }
 
@@ -63,9 +68,12 @@ void Ring(HDC dc, const RECT& r, int topLeft, int bottomRight) {
 
 UINT HorizontalAlign(DWORD style, UINT fallback) {
   switch (style & BS_CENTER) {
-    case BS_LEFT: return DT_LEFT;
-    case BS_RIGHT: return DT_RIGHT;
-    case BS_CENTER: return DT_CENTER;
+    case BS_LEFT:
+      return DT_LEFT;
+    case BS_RIGHT:
+      return DT_RIGHT;
+    case BS_CENTER:
+      return DT_CENTER;
   }
   return fallback;
 }
@@ -81,8 +89,12 @@ RECT DrawLabel(HWND hwnd, HDC dc, RECT area, UINT fallbackAlign) {
   int height = measured.bottom - measured.top, width = measured.right - measured.left;
   RECT box = area;
   switch (style & BS_VCENTER) {
-    case BS_TOP: box.bottom = box.top + height; break;
-    case BS_BOTTOM: box.top = box.bottom - height; break;
+    case BS_TOP:
+      box.bottom = box.top + height;
+      break;
+    case BS_BOTTOM:
+      box.top = box.bottom - height;
+      break;
     default:
       box.top = area.top + (area.bottom - area.top - height) / 2;
       box.bottom = box.top + height;
@@ -228,7 +240,8 @@ void DrawOwnerDrawn(HWND hwnd, const ButtonState& s, HDC dc, UINT action) {
   item.CtlType = ODT_BUTTON;
   item.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
   item.itemAction = action;
-  item.itemState = (s.pushed ? ODS_SELECTED : 0) | (s.focus ? ODS_FOCUS : 0) | (IsWindowEnabled(hwnd) ? 0 : ODS_DISABLED);
+  item.itemState =
+      (s.pushed ? ODS_SELECTED : 0) | (s.focus ? ODS_FOCUS : 0) | (IsWindowEnabled(hwnd) ? 0 : ODS_DISABLED);
   item.hwndItem = hwnd;
   item.hDC = dc;
   item.rcItem = client;
@@ -269,9 +282,8 @@ std::vector<HWND> SiblingsInOrder(HWND hwnd) {
   HWND parent = GetParent(hwnd);
   for (HWND child = GetWindow(hwnd, GW_HWNDFIRST); child; child = GetWindow(child, GW_HWNDNEXT))
     if (GetParent(child) == parent) siblings.push_back(child);
-  std::sort(siblings.begin(), siblings.end(), [](HWND a, HWND b) {
-    return reinterpret_cast<ULONG_PTR>(a) < reinterpret_cast<ULONG_PTR>(b);
-  });
+  std::sort(siblings.begin(), siblings.end(),
+            [](HWND a, HWND b) { return reinterpret_cast<ULONG_PTR>(a) < reinterpret_cast<ULONG_PTR>(b); });
   return siblings;
 }
 
@@ -298,8 +310,12 @@ void UncheckOthersInGroup(HWND hwnd) {
 
 void Clicked(HWND hwnd, const std::shared_ptr<ButtonState>& s) {
   switch (TypeOf(hwnd)) {
-    case BS_AUTOCHECKBOX: SendMessageA(hwnd, BM_SETCHECK, s->check ? BST_UNCHECKED : BST_CHECKED, 0); break;
-    case BS_AUTO3STATE: SendMessageA(hwnd, BM_SETCHECK, (s->check + 1) % 3, 0); break;
+    case BS_AUTOCHECKBOX:
+      SendMessageA(hwnd, BM_SETCHECK, s->check ? BST_UNCHECKED : BST_CHECKED, 0);
+      break;
+    case BS_AUTO3STATE:
+      SendMessageA(hwnd, BM_SETCHECK, (s->check + 1) % 3, 0);
+      break;
     case BS_AUTORADIOBUTTON:
       SendMessageA(hwnd, BM_SETCHECK, BST_CHECKED, 0);
       UncheckOthersInGroup(hwnd);
@@ -353,7 +369,9 @@ LRESULT Mouse(HWND hwnd, const std::shared_ptr<ButtonState>& s, UINT msg, LPARAM
     case WM_LBUTTONDBLCLK:
       if (NotifiesDoubleClicks(hwnd)) NotifyParent(hwnd, BN_DOUBLECLICKED);
       [[fallthrough]];
-    case WM_LBUTTONDOWN: StartTracking(hwnd, s); return 0;
+    case WM_LBUTTONDOWN:
+      StartTracking(hwnd, s);
+      return 0;
     case WM_MOUSEMOVE:
       if (s->tracking) {
         POINT pt{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
@@ -361,7 +379,9 @@ LRESULT Mouse(HWND hwnd, const std::shared_ptr<ButtonState>& s, UINT msg, LPARAM
         SetPushed(hwnd, s, PtInRect(&client, pt));
       }
       return 0;
-    case WM_LBUTTONUP: EndTracking(hwnd, s, lParam); return 0;
+    case WM_LBUTTONUP:
+      EndTracking(hwnd, s, lParam);
+      return 0;
   }
   return 0;
 }
@@ -399,10 +419,15 @@ LRESULT Keys(HWND hwnd, const std::shared_ptr<ButtonState>& s, UINT msg, WPARAM 
 
 LRESULT ButtonMessages(HWND hwnd, const std::shared_ptr<ButtonState>& s, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case BM_GETCHECK: return s->check;
-    case BM_SETCHECK: return SetCheck(hwnd, s, wParam);
-    case BM_GETSTATE: return s->check | (s->pushed ? BST_PUSHED : 0) | (s->focus ? BST_FOCUS : 0);
-    case BM_SETSTATE: SetPushed(hwnd, s, wParam != 0); return 0;
+    case BM_GETCHECK:
+      return s->check;
+    case BM_SETCHECK:
+      return SetCheck(hwnd, s, wParam);
+    case BM_GETSTATE:
+      return s->check | (s->pushed ? BST_PUSHED : 0) | (s->focus ? BST_FOCUS : 0);
+    case BM_SETSTATE:
+      SetPushed(hwnd, s, wParam != 0);
+      return 0;
     case BM_SETSTYLE: {
       DWORD style = (StyleOf(hwnd) & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK);
       SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style));
@@ -414,7 +439,8 @@ LRESULT ButtonMessages(HWND hwnd, const std::shared_ptr<ButtonState>& s, UINT ms
       SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
       SendMessageA(hwnd, WM_LBUTTONUP, 0, 0);
       return 0;
-    case BM_GETIMAGE: return reinterpret_cast<LRESULT>(s->image);
+    case BM_GETIMAGE:
+      return reinterpret_cast<LRESULT>(s->image);
     case BM_SETIMAGE: {
       HANDLE old = s->image;
       s->image = reinterpret_cast<HANDLE>(lParam);
@@ -438,17 +464,22 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!s) s = Store().Make(hwnd);
   if (msg >= BM_GETCHECK && msg <= BM_SETIMAGE) return ButtonMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
-    case WM_GETDLGCODE: return DialogCode(TypeOf(hwnd));
+    case WM_GETDLGCODE:
+      return DialogCode(TypeOf(hwnd));
     case WM_NCHITTEST:
       if (TypeOf(hwnd) == BS_GROUPBOX) return HTTRANSPARENT;
       break;
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc, ODA_DRAWENTIRE); }); return 0;
+    case WM_PRINTCLIENT:
+      PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc, ODA_DRAWENTIRE); });
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
-    case WM_MOUSEMOVE: return Mouse(hwnd, s, msg, lParam);
+    case WM_MOUSEMOVE:
+      return Mouse(hwnd, s, msg, lParam);
     case WM_CAPTURECHANGED:
       if (s->tracking) {
         s->tracking = false;
@@ -456,9 +487,14 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_KEYDOWN:
-    case WM_KEYUP: return Keys(hwnd, s, msg, wParam);
-    case WM_SETFOCUS: FocusChanged(hwnd, s, true); return 0;
-    case WM_KILLFOCUS: FocusChanged(hwnd, s, false); return 0;
+    case WM_KEYUP:
+      return Keys(hwnd, s, msg, wParam);
+    case WM_SETFOCUS:
+      FocusChanged(hwnd, s, true);
+      return 0;
+    case WM_KILLFOCUS:
+      FocusChanged(hwnd, s, false);
+      return 0;
     case WM_ENABLE:
       if (!wParam && s->tracking) {
         s->tracking = false;
@@ -476,7 +512,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       s->font = reinterpret_cast<HFONT>(wParam);
       if (lParam) Redraw(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

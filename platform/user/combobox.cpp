@@ -100,7 +100,8 @@ void ShowDropDown(HWND hwnd, const std::shared_ptr<ComboState>& s, bool show) {
   } else {
     s->dropped = false;
     if (GetCapture() == s->list) ReleaseCapture();
-    SetWindowPos(s->list, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    SetWindowPos(s->list, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     NotifyParent(hwnd, CBN_CLOSEUP);
   }
   Redraw(hwnd);
@@ -211,7 +212,9 @@ LRESULT ChildCommand(HWND hwnd, const std::shared_ptr<ComboState>& s, WPARAM wPa
       case EN_UPDATE:
         if (!s->settingText) NotifyParent(hwnd, CBN_EDITUPDATE);
         break;
-      case EN_SETFOCUS: GainedFocus(hwnd, s); break;
+      case EN_SETFOCUS:
+        GainedFocus(hwnd, s);
+        break;
     }
   } else if (child && child == s->list && code == LBN_SELCHANGE) {
     UserChangedSelection(hwnd, s);
@@ -221,7 +224,9 @@ LRESULT ChildCommand(HWND hwnd, const std::shared_ptr<ComboState>& s, WPARAM wPa
 
 bool Key(HWND hwnd, const std::shared_ptr<ComboState>& s, UINT vk) {
   switch (vk) {
-    case VK_F4: ShowDropDown(hwnd, s, !s->dropped); return true;
+    case VK_F4:
+      ShowDropDown(hwnd, s, !s->dropped);
+      return true;
     case VK_RETURN:
     case VK_ESCAPE:
       if (!s->dropped) return false;
@@ -230,7 +235,9 @@ bool Key(HWND hwnd, const std::shared_ptr<ComboState>& s, UINT vk) {
     case VK_UP:
     case VK_DOWN:
     case VK_PRIOR:
-    case VK_NEXT: SendMessageA(s->list, WM_KEYDOWN, vk, 0); return true;
+    case VK_NEXT:
+      SendMessageA(s->list, WM_KEYDOWN, vk, 0);
+      return true;
     case VK_HOME:
     case VK_END:
       if (s->edit) return false;  // the edit's own keys
@@ -290,8 +297,10 @@ LRESULT GetText(HWND hwnd, const ComboState& s, UINT msg, WPARAM wParam, LPARAM 
 
 LRESULT ComboMessages(HWND hwnd, const std::shared_ptr<ComboState>& s, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case CB_ADDSTRING: return SendMessageA(s->list, LB_ADDSTRING, wParam, lParam);
-    case CB_INSERTSTRING: return SendMessageA(s->list, LB_INSERTSTRING, wParam, lParam);
+    case CB_ADDSTRING:
+      return SendMessageA(s->list, LB_ADDSTRING, wParam, lParam);
+    case CB_INSERTSTRING:
+      return SendMessageA(s->list, LB_INSERTSTRING, wParam, lParam);
     case CB_DELETESTRING: {
       LRESULT result = SendMessageA(s->list, LB_DELETESTRING, wParam, lParam);
       s->committed = ListSelection(*s);
@@ -303,8 +312,10 @@ LRESULT ComboMessages(HWND hwnd, const std::shared_ptr<ComboState>& s, UINT msg,
       s->committed = -1;
       ShowSelection(hwnd, *s);
       return CB_OKAY;
-    case CB_GETCOUNT: return SendMessageA(s->list, LB_GETCOUNT, 0, 0);
-    case CB_GETCURSEL: return SendMessageA(s->list, LB_GETCURSEL, 0, 0);
+    case CB_GETCOUNT:
+      return SendMessageA(s->list, LB_GETCOUNT, 0, 0);
+    case CB_GETCURSEL:
+      return SendMessageA(s->list, LB_GETCURSEL, 0, 0);
     case CB_SETCURSEL: {
       LRESULT result = SendMessageA(s->list, LB_SETCURSEL, wParam, 0);
       if (result != LB_ERR || static_cast<int>(wParam) == -1) {
@@ -321,17 +332,29 @@ LRESULT ComboMessages(HWND hwnd, const std::shared_ptr<ComboState>& s, UINT msg,
       }
       return result;
     }
-    case CB_GETLBTEXT: return SendMessageA(s->list, LB_GETTEXT, wParam, lParam);
-    case CB_GETLBTEXTLEN: return SendMessageA(s->list, LB_GETTEXTLEN, wParam, lParam);
-    case CB_FINDSTRING: return SendMessageA(s->list, LB_FINDSTRING, wParam, lParam);
-    case CB_FINDSTRINGEXACT: return SendMessageA(s->list, LB_FINDSTRINGEXACT, wParam, lParam);
-    case CB_GETITEMDATA: return SendMessageA(s->list, LB_GETITEMDATA, wParam, lParam);
-    case CB_SETITEMDATA: return SendMessageA(s->list, LB_SETITEMDATA, wParam, lParam);
-    case CB_GETTOPINDEX: return SendMessageA(s->list, LB_GETTOPINDEX, 0, 0);
-    case CB_SETTOPINDEX: return SendMessageA(s->list, LB_SETTOPINDEX, wParam, 0);
-    case CB_INITSTORAGE: return SendMessageA(s->list, LB_INITSTORAGE, wParam, lParam);
-    case CB_SHOWDROPDOWN: ShowDropDown(hwnd, s, wParam != 0); return TRUE;
-    case CB_GETDROPPEDSTATE: return s->dropped;
+    case CB_GETLBTEXT:
+      return SendMessageA(s->list, LB_GETTEXT, wParam, lParam);
+    case CB_GETLBTEXTLEN:
+      return SendMessageA(s->list, LB_GETTEXTLEN, wParam, lParam);
+    case CB_FINDSTRING:
+      return SendMessageA(s->list, LB_FINDSTRING, wParam, lParam);
+    case CB_FINDSTRINGEXACT:
+      return SendMessageA(s->list, LB_FINDSTRINGEXACT, wParam, lParam);
+    case CB_GETITEMDATA:
+      return SendMessageA(s->list, LB_GETITEMDATA, wParam, lParam);
+    case CB_SETITEMDATA:
+      return SendMessageA(s->list, LB_SETITEMDATA, wParam, lParam);
+    case CB_GETTOPINDEX:
+      return SendMessageA(s->list, LB_GETTOPINDEX, 0, 0);
+    case CB_SETTOPINDEX:
+      return SendMessageA(s->list, LB_SETTOPINDEX, wParam, 0);
+    case CB_INITSTORAGE:
+      return SendMessageA(s->list, LB_INITSTORAGE, wParam, lParam);
+    case CB_SHOWDROPDOWN:
+      ShowDropDown(hwnd, s, wParam != 0);
+      return TRUE;
+    case CB_GETDROPPEDSTATE:
+      return s->dropped;
     case CB_GETDROPPEDCONTROLRECT:
       if (lParam) {
         RECT rect;
@@ -350,23 +373,31 @@ LRESULT ComboMessages(HWND hwnd, const std::shared_ptr<ComboState>& s, UINT msg,
         return CB_OKAY;
       }
       return SendMessageA(s->list, LB_SETITEMHEIGHT, wParam, lParam);
-    case CB_GETEDITSEL: return s->edit ? SendMessageA(s->edit, EM_GETSEL, wParam, lParam) : CB_ERR;
+    case CB_GETEDITSEL:
+      return s->edit ? SendMessageA(s->edit, EM_GETSEL, wParam, lParam) : CB_ERR;
     case CB_SETEDITSEL:
       if (!s->edit) return CB_ERR;
       SendMessageA(s->edit, EM_SETSEL, static_cast<WPARAM>(static_cast<SHORT>(LOWORD(lParam))),
                    static_cast<LPARAM>(static_cast<SHORT>(HIWORD(lParam))));
       return TRUE;
-    case CB_LIMITTEXT: return s->edit ? SendMessageA(s->edit, EM_LIMITTEXT, wParam, 0), TRUE : CB_ERR;
-    case CB_SETEXTENDEDUI: s->extendedUi = wParam != 0; return CB_OKAY;
-    case CB_GETEXTENDEDUI: return s->extendedUi;
+    case CB_LIMITTEXT:
+      return s->edit ? SendMessageA(s->edit, EM_LIMITTEXT, wParam, 0), TRUE : CB_ERR;
+    case CB_SETEXTENDEDUI:
+      s->extendedUi = wParam != 0;
+      return CB_OKAY;
+    case CB_GETEXTENDEDUI:
+      return s->extendedUi;
     case CB_GETDROPPEDWIDTH: {
       RECT rect;
       GetWindowRect(hwnd, &rect);
       return std::max<int>(s->droppedWidth, rect.right - rect.left);
     }
-    case CB_SETDROPPEDWIDTH: s->droppedWidth = static_cast<int>(wParam); return s->droppedWidth;
+    case CB_SETDROPPEDWIDTH:
+      s->droppedWidth = static_cast<int>(wParam);
+      return s->droppedWidth;
     case CB_GETLOCALE:
-    case CB_SETLOCALE: return 0x0409;
+    case CB_SETLOCALE:
+      return 0x0409;
   }
   return CB_ERR;
 }
@@ -414,7 +445,9 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   if (!s) s = Store().Make(hwnd);
   if (msg >= CB_GETEDITSEL && msg <= CB_INITSTORAGE) return ComboMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
-    case WM_CREATE: Create(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lParam)); return 0;
+    case WM_CREATE:
+      Create(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lParam));
+      return 0;
     case WM_DESTROY:
       if (s->list && TypeOf(hwnd) != CBS_SIMPLE) DestroyWindow(s->list);
       s->list = nullptr;
@@ -434,17 +467,24 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         code |= DLGC_WANTALLKEYS;
       return code;
     }
-    case WM_COMMAND: return ChildCommand(hwnd, s, wParam, lParam);
+    case WM_COMMAND:
+      return ChildCommand(hwnd, s, wParam, lParam);
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORSCROLLBAR: return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
+    case WM_CTLCOLORSCROLLBAR:
+      return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
     case WM_DRAWITEM:
-    case WM_MEASUREITEM: return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
-    case WM_SETTEXT: return SetText(hwnd, s, lParam);
+    case WM_MEASUREITEM:
+      return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
+    case WM_SETTEXT:
+      return SetText(hwnd, s, lParam);
     case WM_GETTEXT:
-    case WM_GETTEXTLENGTH: return GetText(hwnd, *s, msg, wParam, lParam);
-    case WM_KEYDOWN: Key(hwnd, s, static_cast<UINT>(wParam)); return 0;
+    case WM_GETTEXTLENGTH:
+      return GetText(hwnd, *s, msg, wParam, lParam);
+    case WM_KEYDOWN:
+      Key(hwnd, s, static_cast<UINT>(wParam));
+      return 0;
     case WM_SYSKEYDOWN:
       if (wParam == VK_DOWN || wParam == VK_UP) {
         ShowDropDown(hwnd, s, !s->dropped);
@@ -456,7 +496,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP: return Mouse(hwnd, s, msg, lParam);
+    case WM_LBUTTONUP:
+      return Mouse(hwnd, s, msg, lParam);
     case WM_SETFOCUS:
       if (s->edit) {
         SetFocus(s->edit);
@@ -465,7 +506,9 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         GainedFocus(hwnd, s);
       }
       return 0;
-    case WM_KILLFOCUS: LostFocus(hwnd, s, reinterpret_cast<HWND>(wParam)); return 0;
+    case WM_KILLFOCUS:
+      LostFocus(hwnd, s, reinterpret_cast<HWND>(wParam));
+      return 0;
     case WM_ENABLE:
       if (s->edit) EnableWindow(s->edit, static_cast<BOOL>(wParam));
       if (!wParam && s->dropped) ComboListDone(hwnd, -1, false);
@@ -480,10 +523,14 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       LayoutChildren(hwnd, *s);
       if (lParam) Redraw(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    case WM_ERASEBKGND: return 1;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
+    case WM_ERASEBKGND:
+      return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); }); return 0;
+    case WM_PRINTCLIENT:
+      PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); });
+      return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

@@ -102,7 +102,8 @@ inline HBRUSH ControlBrush(HWND hwnd, HDC dc, UINT msg) {
   HWND parent = NotifyTarget(hwnd);
   HBRUSH brush = nullptr;
   if (parent)
-    brush = reinterpret_cast<HBRUSH>(SendMessageA(parent, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(parent, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
   if (brush) return brush;
   bool window = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
   SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
@@ -112,9 +113,7 @@ inline HBRUSH ControlBrush(HWND hwnd, HDC dc, UINT msg) {
 }
 
 // The font a control draws with: the one WM_SETFONT gave, else the dialog font.
-inline HFONT DrawingFont(HFONT font) {
-  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
+inline HFONT DrawingFont(HFONT font) { return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
 inline RECT ClientRectOf(HWND hwnd) {
   RECT rect{};

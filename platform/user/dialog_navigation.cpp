@@ -13,7 +13,10 @@ namespace {
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
 
-bool Reachable(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+// By the control's own styles: while the dialog is still hidden (WM_INITDIALOG)
+// its controls already count as shown.
+bool Shown(HWND hwnd) { return (StyleOf(hwnd) & WS_VISIBLE) != 0; }
+bool Reachable(HWND hwnd) { return Shown(hwnd) && !(StyleOf(hwnd) & WS_DISABLED); }
 
 // The dialog's controls in z-order; a child with WS_EX_CONTROLPARENT (a
 // page inside a sheet) contributes its own controls instead of itself.
@@ -32,9 +35,14 @@ std::vector<HWND> Controls(HWND hDlg) {
   return list;
 }
 
+// The control's place in the list; a window inside a control (a combo box's
+// edit) stands for that control.
 int IndexOf(const std::vector<HWND>& list, HWND hwnd) {
-  for (size_t i = 0; i < list.size(); ++i)
-    if (list[i] == hwnd) return static_cast<int>(i);
+  for (HWND at = hwnd; at; at = GetParent(at)) {
+    for (size_t i = 0; i < list.size(); ++i)
+      if (list[i] == at) return static_cast<int>(i);
+    if (!(StyleOf(at) & WS_CHILD)) break;
+  }
   return -1;
 }
 
@@ -91,6 +99,13 @@ HWND ControlAfterLabel(const std::vector<HWND>& list, int label) {
   return nullptr;
 }
 
+// A button reached by the keyboard is clicked; an automatic radio button has
+// already checked itself (and told its parent) when it took the focus.
+void ClickFocusedButton(HWND button) {
+  if ((DialogCode(button) & DLGC_RADIOBUTTON) && SendMessageA(button, BM_GETCHECK, 0, 0)) return;
+  SendMessageA(button, BM_CLICK, 0, 0);
+}
+
 // A mnemonic: a label moves the focus to the control after it, a button is clicked.
 bool HandleMnemonic(HWND hDlg, char key) {
   char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
@@ -99,7 +114,7 @@ bool HandleMnemonic(HWND hDlg, char key) {
   for (size_t step = 1; step <= list.size(); ++step) {
     int i = static_cast<int>((start + step + list.size()) % list.size());
     HWND control = list[i];
-    if (!IsWindowVisible(control)) continue;
+    if (!Shown(control)) continue;
     UINT code = DialogCode(control);
     if ((code & DLGC_STATIC) && (StyleOf(control) & SS_NOPREFIX)) continue;
     if (MnemonicOf(TextOf(control)) != wanted) continue;
@@ -107,14 +122,13 @@ bool HandleMnemonic(HWND hDlg, char key) {
       HWND target = ControlAfterLabel(list, i);
       if (!target) continue;
       DialogSetFocus(hDlg, target);
-      if (IsPushButtonCode(DialogCode(target)) || (DialogCode(target) & (DLGC_BUTTON | DLGC_RADIOBUTTON)))
-        SendMessageA(target, BM_CLICK, 0, 0);
+      if (DialogCode(target) & DLGC_BUTTON) ClickFocusedButton(target);
       return true;
     }
     if (!IsWindowEnabled(control)) continue;
-    if (code & (DLGC_BUTTON | DLGC_RADIOBUTTON | DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+    if (code & DLGC_BUTTON) {
       if (!IsPushButtonCode(code)) DialogSetFocus(hDlg, control);
-      SendMessageA(control, BM_CLICK, 0, 0);
+      ClickFocusedButton(control);
     } else {
       DialogSetFocus(hDlg, control);
     }
@@ -147,7 +161,7 @@ bool HandleArrow(HWND hDlg, HWND from, bool previous) {
   HWND next = GetNextDlgGroupItem(hDlg, from, previous);
   if (!next || next == from) return true;
   DialogSetFocus(hDlg, next);
-  if (DialogCode(next) & DLGC_RADIOBUTTON) SendMessageA(next, BM_CLICK, 0, 0);
+  if (DialogCode(next) & DLGC_RADIOBUTTON) ClickFocusedButton(next);
   return true;
 }
 
@@ -179,9 +193,14 @@ bool HandleKey(HWND hDlg, const MSG& msg, UINT code) {
 
 }  // namespace
 
+// The dialog remembers its default button: the look moves with the focus
+// (a focused push button looks like the default), the default does not.
 WORD DefaultButtonId(HWND hDlg) {
-  auto state = DialogStateOf(hDlg);
-  if (state && state->defaultId) return state->defaultId;
+  if (auto state = FindDialogState(hDlg)) return state->defaultId;
+  return FirstDefaultPushButton(hDlg);
+}
+
+WORD FirstDefaultPushButton(HWND hDlg) {
   for (HWND control : Controls(hDlg))
     if (DialogCode(control) & DLGC_DEFPUSHBUTTON) return static_cast<WORD>(GetDlgCtrlID(control));
   return 0;
@@ -219,9 +238,10 @@ HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   int from = IndexOf(list, hCtl);
   int step = bPrevious ? -1 : 1;
   int at = from < 0 ? (bPrevious ? n - 1 : 0) : from + step;
+  HWND self = from < 0 ? nullptr : list[from];
   for (int tried = 0; tried < n; ++tried, at += step) {
     HWND candidate = list[(at % n + n) % n];
-    if (candidate == hCtl) break;
+    if (candidate == self) break;
     if ((StyleOf(candidate) & WS_TABSTOP) && Reachable(candidate)) return candidate;
   }
   return hCtl;

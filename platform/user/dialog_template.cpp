@@ -137,12 +137,18 @@ std::optional<DialogTemplate> ParseDialogTemplate(const BYTE* data, DWORD size) 
 std::string ControlClassName(const TemplateName& cls) {
   if (!cls.isOrdinal) return cls.text;
   switch (cls.ordinal) {
-    case 0x0080: return "Button";
-    case 0x0081: return "Edit";
-    case 0x0082: return "Static";
-    case 0x0083: return "ListBox";
-    case 0x0084: return "ScrollBar";
-    case 0x0085: return "ComboBox";
+    case 0x0080:
+      return "Button";
+    case 0x0081:
+      return "Edit";
+    case 0x0082:
+      return "Static";
+    case 0x0083:
+      return "ListBox";
+    case 0x0084:
+      return "ScrollBar";
+    case 0x0085:
+      return "ComboBox";
   }
   return "#" + std::to_string(cls.ordinal);
 }

@@ -108,7 +108,8 @@ bool ReturnsProcedureValue(UINT msg) {
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
     case WM_QUERYDRAGICON:
-    case WM_INITDIALOG: return true;
+    case WM_INITDIALOG:
+      return true;
   }
   return false;
 }
@@ -118,17 +119,20 @@ void SaveFocus(HWND hDlg, DialogState& state) {
   if (focus && IsChild(hDlg, focus)) state.savedFocus = focus;
 }
 
+// A control that already has the focus (WM_INITDIALOG put it there) keeps it.
 void RestoreFocus(HWND hDlg, DialogState& state) {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hDlg, focus)) return;
   HWND target = state.savedFocus;
   if (!target || !IsWindow(target) || !IsChild(hDlg, target) || !IsWindowEnabled(target) ||
-      !IsWindowVisible(target))
+      !(GetWindowLongA(target, GWL_STYLE) & WS_VISIBLE))
     target = GetNextDlgTabItem(hDlg, nullptr, FALSE);
   if (target) DialogSetFocus(hDlg, target);
 }
 
 LRESULT EraseDialog(HWND hDlg, HDC dc) {
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageA(hDlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(hDlg)));
+  auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageA(hDlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hDlg)));
   if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
   RECT client;
   GetClientRect(hDlg, &client);
@@ -148,7 +152,8 @@ void CloseAsCancel(HWND hDlg) {
 
 LRESULT DefaultDialogMessage(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam, DialogState& state) {
   switch (msg) {
-    case WM_ERASEBKGND: return EraseDialog(hDlg, reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND:
+      return EraseDialog(hDlg, reinterpret_cast<HDC>(wParam));
     case WM_SHOWWINDOW:
       if (!wParam) SaveFocus(hDlg, state);
       return DefWindowProcA(hDlg, msg, wParam, lParam);
@@ -158,12 +163,16 @@ LRESULT DefaultDialogMessage(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam, 
       else if (!IsIconic(hDlg))
         RestoreFocus(hDlg, state);
       return 0;
-    case WM_SETFOCUS: RestoreFocus(hDlg, state); return 0;
+    case WM_SETFOCUS:
+      RestoreFocus(hDlg, state);
+      return 0;
     case DM_GETDEFID: {
       WORD id = DefaultButtonId(hDlg);
       return id ? MAKELONG(id, DC_HASDEFID) : 0;
     }
-    case DM_SETDEFID: SetDefaultButton(hDlg, static_cast<WORD>(wParam)); return TRUE;
+    case DM_SETDEFID:
+      SetDefaultButton(hDlg, static_cast<WORD>(wParam));
+      return TRUE;
     case WM_NEXTDLGCTL: {
       HWND target;
       if (LOWORD(lParam))
@@ -173,25 +182,32 @@ LRESULT DefaultDialogMessage(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam, 
       if (target && IsChild(hDlg, target)) DialogSetFocus(hDlg, target);
       return 0;
     }
-    case WM_CLOSE: CloseAsCancel(hDlg); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
-    case WM_SETFONT: state.font = reinterpret_cast<HFONT>(wParam); return 0;
-    case WM_NCDESTROY: {
-      HFONT owned = state.ownedFont;
-      {
-        Lock lock(UserLock());
-        States().erase(hDlg);
-      }
-      if (owned) DeleteObject(owned);
-      return DefWindowProcA(hDlg, msg, wParam, lParam);
-    }
+    case WM_CLOSE:
+      CloseAsCancel(hDlg);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(state.font);
+    case WM_SETFONT:
+      state.font = reinterpret_cast<HFONT>(wParam);
+      return 0;
   }
   return DefWindowProcA(hDlg, msg, wParam, lParam);
+}
+
+// The dialog's state and template font go with its window, whatever its procedure answered.
+void ForgetDialog(HWND hDlg, const DialogState& state) {
+  HFONT owned = state.ownedFont;
+  {
+    Lock lock(UserLock());
+    States().erase(hDlg);
+  }
+  if (owned) DeleteObject(owned);
 }
 
 std::shared_ptr<DialogState> NewState(HWND hwnd) {
   auto state = std::make_shared<DialogState>();
   state->baseUnits = SystemDialogBaseUnits();
+  state->defaultId = FirstDefaultPushButton(hwnd);
   Lock lock(UserLock());
   States()[hwnd] = state;
   return state;
@@ -240,11 +256,16 @@ bool CreateControls(HWND hDlg, HINSTANCE instance, const DialogTemplate& t, cons
     // An ordinal title names a resource (an SS_ICON static's icon): "#id", as LoadIconA takes it.
     std::string title = item.title.isOrdinal ? "#" + std::to_string(item.title.ordinal) : item.title.text;
     SIZE u = state.baseUnits;
-    HWND control = CreateWindowExA(
-        item.exStyle | WS_EX_NOPARENTNOTIFY, cls.c_str(), title.c_str(), item.style | WS_CHILD,
-        MulDiv(item.x, u.cx, 4), MulDiv(item.y, u.cy, 8), MulDiv(item.cx, u.cx, 4), MulDiv(item.cy, u.cy, 8), hDlg,
-        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), instance,
-        item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data()));
+    // Dialogs have the 3-D look: a control's plain border becomes a sunken edge.
+    DWORD style = item.style | WS_CHILD, exStyle = item.exStyle | WS_EX_NOPARENTNOTIFY;
+    if (style & WS_BORDER) {
+      style &= ~WS_BORDER;
+      exStyle |= WS_EX_CLIENTEDGE;
+    }
+    HWND control = CreateWindowExA(exStyle, cls.c_str(), title.c_str(), style, MulDiv(item.x, u.cx, 4),
+                                   MulDiv(item.y, u.cy, 8), MulDiv(item.cx, u.cx, 4), MulDiv(item.cy, u.cy, 8), hDlg,
+                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), instance,
+                                   item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data()));
     if (!IsWindow(hDlg)) return false;
     if (!control) {
       if (t.style & DS_NOFAILCREATE) continue;
@@ -268,12 +289,14 @@ SIZE SystemDialogBaseUnits() {
   return units;
 }
 
+std::shared_ptr<DialogState> FindDialogState(HWND hDlg) {
+  Lock lock(UserLock());
+  auto found = States().find(hDlg);
+  return found == States().end() ? nullptr : found->second;
+}
+
 std::shared_ptr<DialogState> DialogStateOf(HWND hDlg) {
-  {
-    Lock lock(UserLock());
-    auto found = States().find(hDlg);
-    if (found != States().end()) return found->second;
-  }
+  if (auto state = FindDialogState(hDlg)) return state;
   if (!IsWindow(hDlg)) return nullptr;
   return NewState(hDlg);
 }
@@ -293,8 +316,9 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& t, HWND 
   }
   HMENU menu = (style & WS_CHILD) ? nullptr : TemplateMenu(instance, t.menu);
   RECT rect = DialogWindowRect(t, units, style, exStyle, menu != nullptr, parent);
-  HWND hwnd = CreateWindowExA(exStyle, ClassArgument(t.cls), t.caption.c_str(), style & ~WS_VISIBLE, rect.left,
-                              rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, menu, instance, nullptr);
+  HWND hwnd =
+      CreateWindowExA(exStyle, ClassArgument(t.cls), t.caption.c_str(), style & ~WS_VISIBLE, rect.left, rect.top,
+                      rect.right - rect.left, rect.bottom - rect.top, parent, menu, instance, nullptr);
   if (!hwnd) {
     if (menu) DestroyMenu(menu);
     if (font) DeleteObject(font);
@@ -311,6 +335,7 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& t, HWND 
     if (IsWindow(hwnd)) DestroyWindow(hwnd);
     return nullptr;
   }
+  state->defaultId = FirstDefaultPushButton(hwnd);
   HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
   if (SendMessageA(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param) && IsWindow(hwnd)) {
     first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
@@ -482,6 +507,10 @@ LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
   ResetMessageResult(hDlg);
   DLGPROC proc = ProcOf(hDlg, *state);
   INT_PTR handled = proc ? proc(hDlg, Msg, wParam, lParam) : FALSE;
+  if (Msg == WM_NCDESTROY) {
+    ForgetDialog(hDlg, *state);
+    return DefWindowProcA(hDlg, Msg, wParam, lParam);
+  }
   if (!handled) {
     if (!IsWindow(hDlg)) return 0;
     return DefaultDialogMessage(hDlg, Msg, wParam, lParam, *state);
@@ -492,12 +521,12 @@ LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
   if (!lpRect) return FALSE;
-  auto state = IsWindow(hDlg) ? DialogStateOf(hDlg) : nullptr;
-  if (!state) {
+  if (!IsWindow(hDlg)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  SIZE u = state->baseUnits;
+  auto state = FindDialogState(hDlg);
+  SIZE u = state ? state->baseUnits : SystemDialogBaseUnits();
   lpRect->left = MulDiv(lpRect->left, u.cx, 4);
   lpRect->right = MulDiv(lpRect->right, u.cx, 4);
   lpRect->top = MulDiv(lpRect->top, u.cy, 8);

@@ -13,7 +13,7 @@ struct DialogState {
   HFONT font = nullptr;       // WM_GETFONT's answer
   HFONT ownedFont = nullptr;  // created from the template; deleted with the dialog
   SIZE baseUnits{};           // horizontal and vertical dialog base units
-  WORD defaultId = 0;         // DM_SETDEFID; 0: the control answering DLGC_DEFPUSHBUTTON
+  WORD defaultId = 0;         // DM_SETDEFID, at first the template's BS_DEFPUSHBUTTON; 0: none
   HWND savedFocus = nullptr;  // the control that had the focus when the dialog was deactivated
   DLGPROC proc = nullptr;     // for windows whose class has no DLGWINDOWEXTRA
   bool ended = false;         // EndDialog was called
@@ -23,6 +23,8 @@ struct DialogState {
 // The dialog's state; created on first use for a window that uses DefDlgProcA
 // without having been made by the dialog manager. Null for a window that is gone.
 std::shared_ptr<DialogState> DialogStateOf(HWND hDlg);
+// The state of a window that is a dialog, or null: never creates one.
+std::shared_ptr<DialogState> FindDialogState(HWND hDlg);
 SIZE SystemDialogBaseUnits();
 
 // Focus to a control as Tab, mnemonics and WM_NEXTDLGCTL give it: an edit
@@ -30,6 +32,8 @@ SIZE SystemDialogBaseUnits();
 void DialogSetFocus(HWND hDlg, HWND control);
 // The dialog's default push button (DM_GETDEFID's id), or 0.
 WORD DefaultButtonId(HWND hDlg);
+// The first control that answers DLGC_DEFPUSHBUTTON (a BS_DEFPUSHBUTTON), or 0.
+WORD FirstDefaultPushButton(HWND hDlg);
 void SetDefaultButton(HWND hDlg, WORD id);
 
 }  // namespace host::user

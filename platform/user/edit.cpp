@@ -62,8 +62,10 @@ int TextOrigin(HWND hwnd, const EditState& s, int width) {
   int area = AreaWidth(hwnd);
   if (width <= area) {
     switch (StyleOf(hwnd) & (ES_CENTER | ES_RIGHT)) {
-      case ES_CENTER: return kMargin + (area - width) / 2;
-      case ES_RIGHT: return kMargin + area - width;
+      case ES_CENTER:
+        return kMargin + (area - width) / 2;
+      case ES_RIGHT:
+        return kMargin + area - width;
     }
     return kMargin - s.scroll;
   }
@@ -217,9 +219,15 @@ LRESULT KeyDown(HWND hwnd, const std::shared_ptr<EditState>& s, WPARAM vk) {
       else
         MoveCaret(hwnd, s, s->caret + 1, shift);
       return 0;
-    case VK_HOME: MoveCaret(hwnd, s, 0, shift); return 0;
-    case VK_END: MoveCaret(hwnd, s, static_cast<int>(s->text.size()), shift); return 0;
-    case VK_DELETE: Delete(hwnd, s); return 0;
+    case VK_HOME:
+      MoveCaret(hwnd, s, 0, shift);
+      return 0;
+    case VK_END:
+      MoveCaret(hwnd, s, static_cast<int>(s->text.size()), shift);
+      return 0;
+    case VK_DELETE:
+      Delete(hwnd, s);
+      return 0;
   }
   return 0;
 }
@@ -344,31 +352,43 @@ LRESULT FirstVisibleChar(const EditState& s) {
 
 LRESULT EditMessages(HWND hwnd, const std::shared_ptr<EditState>& s, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case EM_GETSEL: return GetSel(*s, wParam, lParam);
-    case EM_SETSEL: SetSel(hwnd, s, static_cast<int>(wParam), static_cast<int>(lParam)); return 0;
+    case EM_GETSEL:
+      return GetSel(*s, wParam, lParam);
+    case EM_SETSEL:
+      SetSel(hwnd, s, static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
     case EM_REPLACESEL:
       ReplaceSelection(hwnd, s, lParam ? reinterpret_cast<LPCSTR>(lParam) : "", true);
       return 0;
     case EM_LIMITTEXT:
       s->limit = (wParam == 0 || wParam > static_cast<WPARAM>(kMaxLimit)) ? kMaxLimit : static_cast<int>(wParam);
       return 0;
-    case EM_GETLIMITTEXT: return s->limit;
+    case EM_GETLIMITTEXT:
+      return s->limit;
     case EM_SETREADONLY: {
       DWORD style = StyleOf(hwnd);
       SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(wParam ? (style | ES_READONLY) : (style & ~ES_READONLY)));
       Redraw(hwnd);
       return TRUE;
     }
-    case EM_GETMODIFY: return s->modified;
-    case EM_SETMODIFY: s->modified = wParam != 0; return 0;
-    case EM_GETLINECOUNT: return 1;
-    case EM_LINEINDEX: return (wParam == 0 || static_cast<int>(wParam) == -1) ? 0 : -1;
-    case EM_LINEFROMCHAR: return 0;
+    case EM_GETMODIFY:
+      return s->modified;
+    case EM_SETMODIFY:
+      s->modified = wParam != 0;
+      return 0;
+    case EM_GETLINECOUNT:
+      return 1;
+    case EM_LINEINDEX:
+      return (wParam == 0 || static_cast<int>(wParam) == -1) ? 0 : -1;
+    case EM_LINEFROMCHAR:
+      return 0;
     case EM_LINELENGTH:
       if (static_cast<int>(wParam) == -1) return static_cast<LRESULT>(s->text.size()) - (SelEnd(*s) - SelStart(*s));
       return static_cast<LRESULT>(s->text.size());
-    case EM_GETLINE: return wParam == 0 ? GetLine(*s, lParam) : 0;
-    case EM_GETFIRSTVISIBLELINE: return FirstVisibleChar(*s);
+    case EM_GETLINE:
+      return wParam == 0 ? GetLine(*s, lParam) : 0;
+    case EM_GETFIRSTVISIBLELINE:
+      return FirstVisibleChar(*s);
     case EM_SCROLLCARET:
       KeepCaretVisible(hwnd, *s);
       Redraw(hwnd);
@@ -377,9 +397,13 @@ LRESULT EditMessages(HWND hwnd, const std::shared_ptr<EditState>& s, UINT msg, W
       s->password = static_cast<char>(wParam);
       Redraw(hwnd);
       return 0;
-    case EM_GETPASSWORDCHAR: return static_cast<unsigned char>(s->password);
-    case EM_CANUNDO: return s->canUndo;
-    case EM_EMPTYUNDOBUFFER: s->canUndo = false; return 0;
+    case EM_GETPASSWORDCHAR:
+      return static_cast<unsigned char>(s->password);
+    case EM_CANUNDO:
+      return s->canUndo;
+    case EM_EMPTYUNDOBUFFER:
+      s->canUndo = false;
+      return 0;
     case EM_UNDO: {
       if (!s->canUndo) return FALSE;
       std::swap(s->text, s->undo);
@@ -399,7 +423,8 @@ LRESULT EditMessages(HWND hwnd, const std::shared_ptr<EditState>& s, UINT msg, W
       auto offsets = Offsets(*s);
       return MAKELRESULT(TextOrigin(hwnd, *s, offsets.back()) + offsets[wParam], kMargin);
     }
-    case EM_CHARFROMPOS: return MAKELRESULT(CharFromX(hwnd, *s, static_cast<SHORT>(LOWORD(lParam))), 0);
+    case EM_CHARFROMPOS:
+      return MAKELRESULT(CharFromX(hwnd, *s, static_cast<SHORT>(LOWORD(lParam))), 0);
   }
   return 0;
 }
@@ -429,11 +454,16 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (ComboDropped(combo)) code |= DLGC_WANTALLKEYS;
       return code;
     }
-    case WM_SETTEXT: return SetText(hwnd, s, reinterpret_cast<LPCSTR>(lParam));
-    case WM_GETTEXT: return GetText(*s, wParam, lParam);
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(s->text.size());
-    case WM_CHAR: return Char(hwnd, s, wParam);
-    case WM_KEYDOWN: return KeyDown(hwnd, s, wParam);
+    case WM_SETTEXT:
+      return SetText(hwnd, s, reinterpret_cast<LPCSTR>(lParam));
+    case WM_GETTEXT:
+      return GetText(*s, wParam, lParam);
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(s->text.size());
+    case WM_CHAR:
+      return Char(hwnd, s, wParam);
+    case WM_KEYDOWN:
+      return KeyDown(hwnd, s, wParam);
     case WM_SYSKEYDOWN:
       if (HWND combo = ComboOf(hwnd))
         if ((wParam == VK_DOWN || wParam == VK_UP) && ComboEditKey(combo, VK_F4)) return 0;
@@ -441,8 +471,11 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_MOUSEMOVE:
-    case WM_LBUTTONUP: return Mouse(hwnd, s, msg, lParam);
-    case WM_CAPTURECHANGED: s->tracking = false; return 0;
+    case WM_LBUTTONUP:
+      return Mouse(hwnd, s, msg, lParam);
+    case WM_CAPTURECHANGED:
+      s->tracking = false;
+      return 0;
     case WM_SETFOCUS:
       s->focus = true;
       Redraw(hwnd);
@@ -458,16 +491,22 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       KeepCaretVisible(hwnd, *s);
       return 0;
     case WM_ENABLE:
-    case WM_STYLECHANGED: Redraw(hwnd); return 0;
+    case WM_STYLECHANGED:
+      Redraw(hwnd);
+      return 0;
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wParam);
       KeepCaretVisible(hwnd, *s);
       if (lParam) Redraw(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    case WM_ERASEBKGND: return 1;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
+    case WM_ERASEBKGND:
+      return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); }); return 0;
+    case WM_PRINTCLIENT:
+      PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); });
+      return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

@@ -77,6 +77,22 @@ void Invalidate(Window& window, bool whole, const RECT& oldClient) {
   window.ncPaintPending = true;
 }
 
+// A window that appears shows its visible children with it: they paint too,
+// though nothing invalidated them while their parent was hidden.
+void InvalidateShownChildren(const Window& window) {
+  std::vector<HWND> children;
+  {
+    Lock lock(UserLock());
+    children = window.children;
+  }
+  for (HWND hwnd : children) {
+    auto child = FindWindowPtr(hwnd);
+    if (!child || !(child->style & WS_VISIBLE)) continue;
+    Invalidate(*child, true, child->client);
+    InvalidateShownChildren(*child);
+  }
+}
+
 // Minimize, maximize and restore compute the new rectangle and state.
 UINT MinMaximize(const std::shared_ptr<Window>& window, int cmd, RECT* rect) {
   Window& w = *window;
@@ -206,6 +222,7 @@ void ApplyWindowPos(WINDOWPOS& pos) {
   bool moved = !EqualRect(&oldRect, &newRect);
   if (!(pos.flags & SWP_NOREDRAW)) {
     if (wasVisible && (moved || !visible)) InvalidateUncovered(window->parent, oldRect, pos.hwnd);
+    if (visible && !wasVisible) InvalidateShownChildren(*window);
     if (visible && (!wasVisible || (pos.flags & SWP_FRAMECHANGED)))
       Invalidate(*window, true, oldClient);
     else if (visible && !(pos.flags & SWP_NOSIZE))

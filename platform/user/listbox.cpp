@@ -211,19 +211,26 @@ void UserSelect(HWND hwnd, const std::shared_ptr<ListState>& s, int index, bool 
 int KeyTarget(HWND hwnd, const ListState& s, WPARAM vk) {
   int rows = Rows(hwnd, s), from = s.sel < 0 ? s.caret : s.sel;
   switch (vk) {
-    case VK_UP: return s.sel < 0 ? 0 : from - 1;
-    case VK_DOWN: return s.sel < 0 ? 0 : from + 1;
-    case VK_PRIOR: return from - (rows - 1);
-    case VK_NEXT: return from + (rows - 1);
-    case VK_HOME: return 0;
-    case VK_END: return Count(s) - 1;
+    case VK_UP:
+      return s.sel < 0 ? 0 : from - 1;
+    case VK_DOWN:
+      return s.sel < 0 ? 0 : from + 1;
+    case VK_PRIOR:
+      return from - (rows - 1);
+    case VK_NEXT:
+      return from + (rows - 1);
+    case VK_HOME:
+      return 0;
+    case VK_END:
+      return Count(s) - 1;
   }
   return -2;
 }
 
 LRESULT KeyDown(HWND hwnd, const std::shared_ptr<ListState>& s, WPARAM vk) {
   if ((StyleOf(hwnd) & LBS_WANTKEYBOARDINPUT) && !s->combo) {
-    LRESULT answer = SendMessageA(GetParent(hwnd), WM_VKEYTOITEM, MAKEWPARAM(vk, s->caret), reinterpret_cast<LPARAM>(hwnd));
+    LRESULT answer =
+        SendMessageA(GetParent(hwnd), WM_VKEYTOITEM, MAKEWPARAM(vk, s->caret), reinterpret_cast<LPARAM>(hwnd));
     if (answer == -2) return 0;
     if (answer >= 0) {
       UserSelect(hwnd, s, static_cast<int>(answer), true);
@@ -286,14 +293,28 @@ LRESULT Mouse(HWND hwnd, const std::shared_ptr<ListState>& s, UINT msg, WPARAM w
 LRESULT Scroll(HWND hwnd, const std::shared_ptr<ListState>& s, WPARAM wParam) {
   int rows = Rows(hwnd, *s);
   switch (LOWORD(wParam)) {
-    case SB_LINEUP: SetTop(hwnd, *s, s->top - 1); break;
-    case SB_LINEDOWN: SetTop(hwnd, *s, s->top + 1); break;
-    case SB_PAGEUP: SetTop(hwnd, *s, s->top - rows); break;
-    case SB_PAGEDOWN: SetTop(hwnd, *s, s->top + rows); break;
+    case SB_LINEUP:
+      SetTop(hwnd, *s, s->top - 1);
+      break;
+    case SB_LINEDOWN:
+      SetTop(hwnd, *s, s->top + 1);
+      break;
+    case SB_PAGEUP:
+      SetTop(hwnd, *s, s->top - rows);
+      break;
+    case SB_PAGEDOWN:
+      SetTop(hwnd, *s, s->top + rows);
+      break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: SetTop(hwnd, *s, static_cast<SHORT>(HIWORD(wParam))); break;
-    case SB_TOP: SetTop(hwnd, *s, 0); break;
-    case SB_BOTTOM: SetTop(hwnd, *s, Count(*s)); break;
+    case SB_THUMBTRACK:
+      SetTop(hwnd, *s, static_cast<SHORT>(HIWORD(wParam)));
+      break;
+    case SB_TOP:
+      SetTop(hwnd, *s, 0);
+      break;
+    case SB_BOTTOM:
+      SetTop(hwnd, *s, Count(*s));
+      break;
   }
   return 0;
 }
@@ -301,8 +322,12 @@ LRESULT Scroll(HWND hwnd, const std::shared_ptr<ListState>& s, WPARAM wParam) {
 void MeasureFixedItems(HWND hwnd, ListState& s, const CREATESTRUCTA* cs) {
   s.itemHeight = FontHeight(s.font);
   if (!cs || !(cs->style & LBS_OWNERDRAWFIXED)) return;
-  MEASUREITEMSTRUCT measure{ODT_LISTBOX, static_cast<UINT>(GetDlgCtrlID(hwnd)), 0,
-                            static_cast<UINT>(std::max(0, cs->cx)), static_cast<UINT>(s.itemHeight), 0};
+  MEASUREITEMSTRUCT measure{ODT_LISTBOX,
+                            static_cast<UINT>(GetDlgCtrlID(hwnd)),
+                            0,
+                            static_cast<UINT>(std::max(0, cs->cx)),
+                            static_cast<UINT>(s.itemHeight),
+                            0};
   SendMessageA(GetParent(hwnd), WM_MEASUREITEM, measure.CtlID, reinterpret_cast<LPARAM>(&measure));
   if (measure.itemHeight > 0) s.itemHeight = static_cast<int>(measure.itemHeight);
 }
@@ -311,33 +336,46 @@ LRESULT ListMessages(HWND hwnd, const std::shared_ptr<ListState>& sp, UINT msg, 
   ListState& s = *sp;
   int index = static_cast<int>(wParam);
   switch (msg) {
-    case LB_ADDSTRING: return Add(hwnd, s, lParam);
-    case LB_INSERTSTRING: return Insert(hwnd, s, index, MakeItem(hwnd, lParam));
-    case LB_DELETESTRING: return Delete(hwnd, s, index);
+    case LB_ADDSTRING:
+      return Add(hwnd, s, lParam);
+    case LB_INSERTSTRING:
+      return Insert(hwnd, s, index, MakeItem(hwnd, lParam));
+    case LB_DELETESTRING:
+      return Delete(hwnd, s, index);
     case LB_RESETCONTENT:
       s.items.clear();
       s.sel = -1;
       s.top = s.caret = 0;
       Redraw(hwnd);
       return LB_OKAY;
-    case LB_SETCURSEL: return SetCurSel(hwnd, s, index);
-    case LB_GETCURSEL: return s.sel;
-    case LB_GETSEL: return Valid(s, index) ? (index == s.sel ? 1 : 0) : LB_ERR;
-    case LB_GETTEXT: return GetText(hwnd, s, index, lParam);
-    case LB_GETTEXTLEN: return TextLength(hwnd, s, index);
-    case LB_GETCOUNT: return Count(s);
-    case LB_FINDSTRING: return Find(hwnd, s, index, lParam, false);
-    case LB_FINDSTRINGEXACT: return Find(hwnd, s, index, lParam, true);
+    case LB_SETCURSEL:
+      return SetCurSel(hwnd, s, index);
+    case LB_GETCURSEL:
+      return s.sel;
+    case LB_GETSEL:
+      return Valid(s, index) ? (index == s.sel ? 1 : 0) : LB_ERR;
+    case LB_GETTEXT:
+      return GetText(hwnd, s, index, lParam);
+    case LB_GETTEXTLEN:
+      return TextLength(hwnd, s, index);
+    case LB_GETCOUNT:
+      return Count(s);
+    case LB_FINDSTRING:
+      return Find(hwnd, s, index, lParam, false);
+    case LB_FINDSTRINGEXACT:
+      return Find(hwnd, s, index, lParam, true);
     case LB_SELECTSTRING: {
       LRESULT found = Find(hwnd, s, index, lParam, false);
       return found == LB_ERR ? LB_ERR : SetCurSel(hwnd, s, static_cast<int>(found));
     }
-    case LB_GETITEMDATA: return Valid(s, index) ? static_cast<LRESULT>(s.items[index].data) : LB_ERR;
+    case LB_GETITEMDATA:
+      return Valid(s, index) ? static_cast<LRESULT>(s.items[index].data) : LB_ERR;
     case LB_SETITEMDATA:
       if (!Valid(s, index)) return LB_ERR;
       s.items[index].data = static_cast<ULONG_PTR>(lParam);
       return LB_OKAY;
-    case LB_GETTOPINDEX: return s.top;
+    case LB_GETTOPINDEX:
+      return s.top;
     case LB_SETTOPINDEX:
       if (!Valid(s, index) && !(index == 0 && s.items.empty())) return LB_ERR;
       SetTop(hwnd, s, index);
@@ -346,20 +384,23 @@ LRESULT ListMessages(HWND hwnd, const std::shared_ptr<ListState>& sp, UINT msg, 
       if (!Valid(s, index) && !(index == 0 && s.items.empty())) return LB_ERR;
       if (lParam) *reinterpret_cast<RECT*>(lParam) = ItemRect(hwnd, s, index);
       return LB_OKAY;
-    case LB_GETITEMHEIGHT: return s.itemHeight;
+    case LB_GETITEMHEIGHT:
+      return s.itemHeight;
     case LB_SETITEMHEIGHT:
       if (LOWORD(lParam) == 0 || LOWORD(lParam) > 255) return LB_ERR;
       s.itemHeight = LOWORD(lParam);
       Redraw(hwnd);
       return LB_OKAY;
-    case LB_GETCARETINDEX: return s.caret;
+    case LB_GETCARETINDEX:
+      return s.caret;
     case LB_SETCARETINDEX:
       if (!Valid(s, index)) return LB_ERR;
       s.caret = index;
       ScrollIntoView(hwnd, s, index);
       Redraw(hwnd);
       return LB_OKAY;
-    case LB_GETANCHORINDEX: return s.caret;
+    case LB_GETANCHORINDEX:
+      return s.caret;
     case LB_ITEMFROMPOINT: {
       POINT pt{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
       RECT client = ClientRectOf(hwnd);
@@ -367,13 +408,18 @@ LRESULT ListMessages(HWND hwnd, const std::shared_ptr<ListState>& sp, UINT msg, 
       bool outside = !PtInRect(&client, pt) || !Valid(s, at);
       return MAKELRESULT(std::clamp(at, 0, std::max(0, Count(s) - 1)), outside ? 1 : 0);
     }
-    case LB_INITSTORAGE: return Count(s) + static_cast<LRESULT>(wParam);
-    case LB_SETTABSTOPS: return TRUE;
-    case LB_GETLOCALE: return 0x0409;
-    case LB_SETLOCALE: return 0x0409;
+    case LB_INITSTORAGE:
+      return Count(s) + static_cast<LRESULT>(wParam);
+    case LB_SETTABSTOPS:
+      return TRUE;
+    case LB_GETLOCALE:
+      return 0x0409;
+    case LB_SETLOCALE:
+      return 0x0409;
     case LB_GETHORIZONTALEXTENT:
     case LB_SETHORIZONTALEXTENT:
-    case LB_SETCOLUMNWIDTH: return 0;
+    case LB_SETCOLUMNWIDTH:
+      return 0;
   }
   // Multiple selection (LB_SETSEL, LB_GETSELCOUNT ...) is not offered by a single-selection list.
   return LB_ERR;
@@ -405,18 +451,25 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       MeasureFixedItems(hwnd, *s, cs);
       return 0;
     }
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN: return KeyDown(hwnd, s, wParam);
-    case WM_CHAR: return Char(hwnd, s, wParam);
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+      return KeyDown(hwnd, s, wParam);
+    case WM_CHAR:
+      return Char(hwnd, s, wParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_MOUSEMOVE:
-    case WM_LBUTTONUP: return Mouse(hwnd, s, msg, wParam, lParam);
-    case WM_CAPTURECHANGED: s->tracking = false; return 0;
+    case WM_LBUTTONUP:
+      return Mouse(hwnd, s, msg, wParam, lParam);
+    case WM_CAPTURECHANGED:
+      s->tracking = false;
+      return 0;
     case WM_MOUSEACTIVATE:
       if (s->combo) return MA_NOACTIVATE;
       break;
-    case WM_VSCROLL: return Scroll(hwnd, s, wParam);
+    case WM_VSCROLL:
+      return Scroll(hwnd, s, wParam);
     case WM_SETFOCUS:
       s->focus = true;
       Redraw(hwnd);
@@ -428,16 +481,22 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       Notify(hwnd, *s, LBN_KILLFOCUS);
       return 0;
     case WM_SIZE:
-    case WM_ENABLE: Redraw(hwnd); return 0;
+    case WM_ENABLE:
+      Redraw(hwnd);
+      return 0;
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wParam);
       if (!OwnerDrawn(StyleOf(hwnd))) s->itemHeight = FontHeight(s->font);
       if (lParam) Redraw(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    case WM_ERASEBKGND: return 1;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
+    case WM_ERASEBKGND:
+      return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); }); return 0;
+    case WM_PRINTCLIENT:
+      PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); });
+      return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 // functions for it (SB_CTL). The bar only reports what the user does
 // (WM_HSCROLL/WM_VSCROLL to the parent); the parent moves the position.
 #include <algorithm>
+#include <climits>
 
 #include "user/controls.h"
 
@@ -47,13 +48,16 @@ Layout LayoutOf(HWND hwnd, const BarState& s) {
   int breadth = Vertical(hwnd) ? client.right : client.bottom;
   l.arrow = std::min(breadth, l.length / 2);
   int track = l.length - 2 * l.arrow;
-  int range = s.max - s.min + 1;
-  l.thumbSize = s.page ? std::max(kMinThumb, static_cast<int>(static_cast<long long>(track) * s.page / std::max(1, range)))
+  long long range = static_cast<long long>(s.max) - s.min + 1;
+  l.thumbSize = s.page ? std::max(kMinThumb, static_cast<int>(static_cast<long long>(track) * s.page / range))
                        : std::min(breadth, track);
   l.thumbSize = std::min(l.thumbSize, track);
   int span = MaxPos(s) - s.min;
   l.thumb = span > 0 && track >= kMinThumb && IsWindowEnabled(hwnd) && s.disabledArrows != ESB_DISABLE_BOTH;
-  l.thumbStart = l.arrow + (span > 0 ? (track - l.thumbSize) * (s.pos - s.min) / span : 0);
+  // In 64 bits: a range may span the whole of an int.
+  l.thumbStart = l.arrow + (span > 0 ? static_cast<int>(static_cast<long long>(track - l.thumbSize) *
+                                                        (static_cast<long long>(s.pos) - s.min) / span)
+                                     : 0);
   return l;
 }
 
@@ -74,7 +78,7 @@ int PosFromThumb(HWND hwnd, const BarState& s, int thumbStart) {
   int room = l.length - 2 * l.arrow - l.thumbSize, span = MaxPos(s) - s.min;
   if (room <= 0) return s.min;
   int offset = std::clamp(thumbStart - l.arrow, 0, room);
-  return s.min + (offset * span + room / 2) / room;
+  return static_cast<int>(s.min + (static_cast<long long>(offset) * span + room / 2) / room);
 }
 
 void Tell(HWND hwnd, int code, int pos = 0) {
@@ -85,11 +89,16 @@ void Tell(HWND hwnd, int code, int pos = 0) {
 
 int CodeOf(Part part) {
   switch (part) {
-    case Part::LineUp: return SB_LINEUP;
-    case Part::LineDown: return SB_LINEDOWN;
-    case Part::PageUp: return SB_PAGEUP;
-    case Part::PageDown: return SB_PAGEDOWN;
-    default: return -1;
+    case Part::LineUp:
+      return SB_LINEUP;
+    case Part::LineDown:
+      return SB_LINEDOWN;
+    case Part::PageUp:
+      return SB_PAGEUP;
+    case Part::PageDown:
+      return SB_PAGEDOWN;
+    default:
+      return -1;
   }
 }
 
@@ -112,7 +121,8 @@ void DrawArrowButton(HDC dc, RECT box, bool vertical, bool towardsEnd, bool push
   HBRUSH brush = SysBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
   for (int i = 0; i < 4; ++i) {
     int d = towardsEnd ? i : 3 - i;
-    RECT row = vertical ? RECT{cx - d, cy - 2 + i, cx + d + 1, cy - 1 + i} : RECT{cx - 2 + i, cy - d, cx - 1 + i, cy + d + 1};
+    RECT row =
+        vertical ? RECT{cx - d, cy - 2 + i, cx + d + 1, cy - 1 + i} : RECT{cx - 2 + i, cy - d, cx - 1 + i, cy + d + 1};
     FillRect(dc, &row, brush);
   }
 }
@@ -132,8 +142,8 @@ void Draw(HWND hwnd, const BarState& s, HDC dc) {
   RECT track = span(l.arrow, l.length - l.arrow);
   FillRect(dc, &track, brush);
   if (s.tracking == Part::PageUp || s.tracking == Part::PageDown) {
-    RECT pressed = s.tracking == Part::PageUp ? span(l.arrow, l.thumbStart)
-                                              : span(l.thumbStart + l.thumbSize, l.length - l.arrow);
+    RECT pressed =
+        s.tracking == Part::PageUp ? span(l.arrow, l.thumbStart) : span(l.thumbStart + l.thumbSize, l.length - l.arrow);
     FillRect(dc, &pressed, SysBrush(COLOR_3DDKSHADOW));
   }
   DrawArrowButton(dc, span(0, l.arrow), vertical, false, s.tracking == Part::LineUp,
@@ -192,13 +202,25 @@ LRESULT Keys(HWND hwnd, UINT msg, WPARAM vk) {
   int code = -1;
   switch (vk) {
     case VK_UP:
-    case VK_LEFT: code = SB_LINEUP; break;
+    case VK_LEFT:
+      code = SB_LINEUP;
+      break;
     case VK_DOWN:
-    case VK_RIGHT: code = SB_LINEDOWN; break;
-    case VK_PRIOR: code = SB_PAGEUP; break;
-    case VK_NEXT: code = SB_PAGEDOWN; break;
-    case VK_HOME: code = SB_TOP; break;
-    case VK_END: code = SB_BOTTOM; break;
+    case VK_RIGHT:
+      code = SB_LINEDOWN;
+      break;
+    case VK_PRIOR:
+      code = SB_PAGEUP;
+      break;
+    case VK_NEXT:
+      code = SB_PAGEDOWN;
+      break;
+    case VK_HOME:
+      code = SB_TOP;
+      break;
+    case VK_END:
+      code = SB_BOTTOM;
+      break;
   }
   if (code < 0) return 0;
   Tell(hwnd, msg == WM_KEYDOWN ? code : SB_ENDSCROLL);
@@ -209,9 +231,10 @@ LRESULT SetInfo(HWND hwnd, BarState& s, const SCROLLINFO* info, bool redraw) {
   if (!info) return s.pos;
   if (info->fMask & SIF_RANGE) {
     s.min = info->nMin;
-    s.max = std::max(info->nMin, info->nMax);
+    s.max = static_cast<int>(std::clamp<long long>(info->nMax, s.min, static_cast<long long>(s.min) + INT_MAX));
   }
-  if (info->fMask & SIF_PAGE) s.page = std::min<UINT>(info->nPage, static_cast<UINT>(s.max - s.min + 1));
+  if (info->fMask & SIF_PAGE)
+    s.page = static_cast<UINT>(std::min<long long>(info->nPage, static_cast<long long>(s.max) - s.min + 1));
   if (info->fMask & SIF_POS) s.pos = info->nPos;
   Clamp(s);
   if (redraw) Redraw(hwnd);
@@ -226,7 +249,8 @@ LRESULT GetInfo(const BarState& s, SCROLLINFO* info) {
   }
   if (info->fMask & SIF_PAGE) info->nPage = s.page;
   if (info->fMask & SIF_POS) info->nPos = s.pos;
-  if ((info->fMask & SIF_TRACKPOS) && info->cbSize == sizeof(SCROLLINFO)) info->nTrackPos = s.tracking == Part::Thumb ? s.trackPos : s.pos;
+  if ((info->fMask & SIF_TRACKPOS) && info->cbSize == sizeof(SCROLLINFO))
+    info->nTrackPos = s.tracking == Part::Thumb ? s.trackPos : s.pos;
   return TRUE;
 }
 
@@ -239,12 +263,15 @@ LRESULT BarMessages(HWND hwnd, const std::shared_ptr<BarState>& s, UINT msg, WPA
       if (lParam && s->pos != old) Redraw(hwnd);
       return old;
     }
-    case SBM_GETPOS: return s->pos;
+    case SBM_GETPOS:
+      return s->pos;
     case SBM_SETRANGE:
     case SBM_SETRANGEREDRAW: {
       int old = s->pos;
+      // As Windows, the range spans at most MAXLONG.
       s->min = static_cast<int>(wParam);
-      s->max = std::max(s->min, static_cast<int>(lParam));
+      s->max = static_cast<int>(
+          std::clamp<long long>(static_cast<int>(lParam), s->min, static_cast<long long>(s->min) + INT_MAX));
       Clamp(*s);
       if (msg == SBM_SETRANGEREDRAW) Redraw(hwnd);
       return old;
@@ -257,8 +284,10 @@ LRESULT BarMessages(HWND hwnd, const std::shared_ptr<BarState>& s, UINT msg, WPA
       s->disabledArrows = static_cast<UINT>(wParam) & ESB_DISABLE_BOTH;
       Redraw(hwnd);
       return TRUE;
-    case SBM_SETSCROLLINFO: return SetInfo(hwnd, *s, reinterpret_cast<const SCROLLINFO*>(lParam), wParam != 0);
-    case SBM_GETSCROLLINFO: return GetInfo(*s, reinterpret_cast<SCROLLINFO*>(lParam));
+    case SBM_SETSCROLLINFO:
+      return SetInfo(hwnd, *s, reinterpret_cast<const SCROLLINFO*>(lParam), wParam != 0);
+    case SBM_GETSCROLLINFO:
+      return GetInfo(*s, reinterpret_cast<SCROLLINFO*>(lParam));
   }
   return 0;
 }
@@ -285,11 +314,16 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   if (!s) s = Store().Make(hwnd);
   if (msg >= SBM_SETPOS && msg <= SBM_GETSCROLLINFO) return BarMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
-    case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return ButtonDown(hwnd, s, lParam);
-    case WM_MOUSEMOVE: return MouseMove(hwnd, s, lParam);
-    case WM_LBUTTONUP: StopTracking(hwnd, s); return 0;
+    case WM_LBUTTONDBLCLK:
+      return ButtonDown(hwnd, s, lParam);
+    case WM_MOUSEMOVE:
+      return MouseMove(hwnd, s, lParam);
+    case WM_LBUTTONUP:
+      StopTracking(hwnd, s);
+      return 0;
     case WM_CAPTURECHANGED:
       if (s->tracking != Part::None && reinterpret_cast<HWND>(lParam) != hwnd) StopTracking(hwnd, s);
       return 0;
@@ -300,17 +334,26 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
       }
       return 0;
     case WM_KEYDOWN:
-    case WM_KEYUP: return Keys(hwnd, msg, wParam);
+    case WM_KEYUP:
+      return Keys(hwnd, msg, wParam);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       s->focus = msg == WM_SETFOCUS;
       return 0;
-    case WM_ENABLE: Redraw(hwnd); return 0;
-    case WM_SETFONT: s->font = reinterpret_cast<HFONT>(wParam); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    case WM_ERASEBKGND: return 1;
+    case WM_ENABLE:
+      Redraw(hwnd);
+      return 0;
+    case WM_SETFONT:
+      s->font = reinterpret_cast<HFONT>(wParam);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
+    case WM_ERASEBKGND:
+      return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); }); return 0;
+    case WM_PRINTCLIENT:
+      PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); });
+      return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
@@ -333,6 +376,10 @@ int WINAPI GetScrollPos(HWND hWnd, int nBar) {
 
 BOOL WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw) {
   if (!IsBarControl(hWnd, nBar)) return FALSE;
+  if (static_cast<long long>(nMaxPos) - nMinPos > INT_MAX) {
+    SetLastError(1448);  // ERROR_INVALID_SCROLLBAR_RANGE
+    return FALSE;
+  }
   SendMessageA(hWnd, bRedraw ? SBM_SETRANGEREDRAW : SBM_SETRANGE, static_cast<WPARAM>(nMinPos), nMaxPos);
   return TRUE;
 }

@@ -2,11 +2,6 @@
 // icons and bitmaps, filled and framed rectangles, etched lines and frames.
 #include "user/controls.h"
 
-// Icons are the resource part's; a host built without it shows no icon.
-extern "C" BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) __attribute__((weak));
-extern "C" HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) __attribute__((weak));
-extern "C" HBITMAP WINAPI LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName) __attribute__((weak));
-
 namespace host::user {
 namespace {
 
@@ -32,11 +27,20 @@ bool IsTextType(DWORD type) {
 UINT TextFormat(DWORD style) {
   UINT format = DT_EXPANDTABS;
   switch (style & SS_TYPEMASK) {
-    case SS_CENTER: format |= DT_CENTER | DT_WORDBREAK; break;
-    case SS_RIGHT: format |= DT_RIGHT | DT_WORDBREAK; break;
-    case SS_SIMPLE: format = DT_LEFT | DT_SINGLELINE; break;
-    case SS_LEFTNOWORDWRAP: format |= DT_LEFT; break;
-    default: format |= DT_LEFT | DT_WORDBREAK;
+    case SS_CENTER:
+      format |= DT_CENTER | DT_WORDBREAK;
+      break;
+    case SS_RIGHT:
+      format |= DT_RIGHT | DT_WORDBREAK;
+      break;
+    case SS_SIMPLE:
+      format = DT_LEFT | DT_SINGLELINE;
+      break;
+    case SS_LEFTNOWORDWRAP:
+      format |= DT_LEFT;
+      break;
+    default:
+      format |= DT_LEFT | DT_WORDBREAK;
   }
   if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
   if (style & SS_CENTERIMAGE) format = (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
@@ -66,7 +70,7 @@ void DrawImage(HWND hwnd, const StaticState& s, HDC dc) {
   RECT client = ClientRectOf(hwnd);
   FillRect(dc, &client, ControlBrush(hwnd, dc, WM_CTLCOLORSTATIC));
   bool centre = StyleOf(hwnd) & SS_CENTERIMAGE;
-  if (TypeOf(hwnd) == SS_ICON && s.icon && DrawIcon) {
+  if (TypeOf(hwnd) == SS_ICON && s.icon) {
     int x = centre ? (client.right - kIconSize) / 2 : 0, y = centre ? (client.bottom - kIconSize) / 2 : 0;
     DrawIcon(dc, x, y, s.icon);
   }
@@ -86,15 +90,33 @@ void DrawShape(HWND hwnd, HDC dc) {
   RECT client = ClientRectOf(hwnd);
   DWORD type = TypeOf(hwnd);
   switch (type) {
-    case SS_BLACKRECT: FillRect(dc, &client, SysBrush(COLOR_WINDOWFRAME)); break;
-    case SS_GRAYRECT: FillRect(dc, &client, SysBrush(COLOR_BACKGROUND)); break;
-    case SS_WHITERECT: FillRect(dc, &client, SysBrush(COLOR_WINDOW)); break;
-    case SS_BLACKFRAME: FrameRect(dc, &client, SysBrush(COLOR_WINDOWFRAME)); break;
-    case SS_GRAYFRAME: FrameRect(dc, &client, SysBrush(COLOR_BACKGROUND)); break;
-    case SS_WHITEFRAME: FrameRect(dc, &client, SysBrush(COLOR_WINDOW)); break;
-    case SS_ETCHEDHORZ: DrawEdge(dc, &client, EDGE_ETCHED, BF_TOP); break;
-    case SS_ETCHEDVERT: DrawEdge(dc, &client, EDGE_ETCHED, BF_LEFT); break;
-    case SS_ETCHEDFRAME: DrawEdge(dc, &client, EDGE_ETCHED, BF_RECT); break;
+    case SS_BLACKRECT:
+      FillRect(dc, &client, SysBrush(COLOR_WINDOWFRAME));
+      break;
+    case SS_GRAYRECT:
+      FillRect(dc, &client, SysBrush(COLOR_BACKGROUND));
+      break;
+    case SS_WHITERECT:
+      FillRect(dc, &client, SysBrush(COLOR_WINDOW));
+      break;
+    case SS_BLACKFRAME:
+      FrameRect(dc, &client, SysBrush(COLOR_WINDOWFRAME));
+      break;
+    case SS_GRAYFRAME:
+      FrameRect(dc, &client, SysBrush(COLOR_BACKGROUND));
+      break;
+    case SS_WHITEFRAME:
+      FrameRect(dc, &client, SysBrush(COLOR_WINDOW));
+      break;
+    case SS_ETCHEDHORZ:
+      DrawEdge(dc, &client, EDGE_ETCHED, BF_TOP);
+      break;
+    case SS_ETCHEDVERT:
+      DrawEdge(dc, &client, EDGE_ETCHED, BF_LEFT);
+      break;
+    case SS_ETCHEDFRAME:
+      DrawEdge(dc, &client, EDGE_ETCHED, BF_RECT);
+      break;
   }
 }
 
@@ -106,8 +128,15 @@ void Draw(HWND hwnd, const StaticState& s, HDC dc) {
   else if (type == SS_ICON || type == SS_BITMAP)
     DrawImage(hwnd, s, dc);
   else if (type == SS_OWNERDRAW) {
-    DRAWITEMSTRUCT item{ODT_STATIC, static_cast<UINT>(GetDlgCtrlID(hwnd)), 0, ODA_DRAWENTIRE,
-                        IsWindowEnabled(hwnd) ? 0u : static_cast<UINT>(ODS_DISABLED), hwnd, dc, ClientRectOf(hwnd), 0};
+    DRAWITEMSTRUCT item{ODT_STATIC,
+                        static_cast<UINT>(GetDlgCtrlID(hwnd)),
+                        0,
+                        ODA_DRAWENTIRE,
+                        IsWindowEnabled(hwnd) ? 0u : static_cast<UINT>(ODS_DISABLED),
+                        hwnd,
+                        dc,
+                        ClientRectOf(hwnd),
+                        0};
     SendMessageA(GetParent(hwnd), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
   } else {
     DrawShape(hwnd, dc);
@@ -149,8 +178,8 @@ void LoadNamedImage(HWND hwnd, StaticState& s, const CREATESTRUCTA* cs) {
   if (!cs || !cs->lpszName) return;
   if (!IS_INTRESOURCE(cs->lpszName) && !*cs->lpszName) return;
   LPCSTR name = cs->lpszName;  // an ordinal or "#101" as well as a name
-  if (TypeOf(hwnd) == SS_ICON && LoadIconA) SetImage(hwnd, s, IMAGE_ICON, LoadIconA(cs->hInstance, name));
-  if (TypeOf(hwnd) == SS_BITMAP && LoadBitmapA) SetImage(hwnd, s, IMAGE_BITMAP, LoadBitmapA(cs->hInstance, name));
+  if (TypeOf(hwnd) == SS_ICON) SetImage(hwnd, s, IMAGE_ICON, LoadIconA(cs->hInstance, name));
+  if (TypeOf(hwnd) == SS_BITMAP) SetImage(hwnd, s, IMAGE_BITMAP, LoadBitmapA(cs->hInstance, name));
 }
 
 LRESULT Mouse(HWND hwnd, UINT msg) {
@@ -181,16 +210,23 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
-    case WM_CREATE: LoadNamedImage(hwnd, *s, reinterpret_cast<const CREATESTRUCTA*>(lParam)); return 0;
-    case WM_GETDLGCODE: return DLGC_STATIC;
+    case WM_CREATE:
+      LoadNamedImage(hwnd, *s, reinterpret_cast<const CREATESTRUCTA*>(lParam));
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_STATIC;
     case WM_NCHITTEST:
       if (!(StyleOf(hwnd) & SS_NOTIFY)) return HTTRANSPARENT;
       break;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return Mouse(hwnd, msg);
-    case WM_ERASEBKGND: return 1;
+    case WM_LBUTTONDBLCLK:
+      return Mouse(hwnd, msg);
+    case WM_ERASEBKGND:
+      return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT: PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); }); return 0;
+    case WM_PRINTCLIENT:
+      PaintWith(hwnd, wParam, [&](HDC dc) { Draw(hwnd, *s, dc); });
+      return 0;
     case WM_ENABLE:
       if (StyleOf(hwnd) & SS_NOTIFY) NotifyParent(hwnd, wParam ? STN_ENABLE : STN_DISABLE);
       Redraw(hwnd);
@@ -204,10 +240,14 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       s->font = reinterpret_cast<HFONT>(wParam);
       if (lParam) Redraw(hwnd);
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
-    case STM_SETICON: return reinterpret_cast<LRESULT>(SetImage(hwnd, *s, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam)));
-    case STM_GETICON: return reinterpret_cast<LRESULT>(s->icon);
-    case STM_SETIMAGE: return reinterpret_cast<LRESULT>(SetImage(hwnd, *s, wParam, reinterpret_cast<HANDLE>(lParam)));
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
+    case STM_SETICON:
+      return reinterpret_cast<LRESULT>(SetImage(hwnd, *s, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam)));
+    case STM_GETICON:
+      return reinterpret_cast<LRESULT>(s->icon);
+    case STM_SETIMAGE:
+      return reinterpret_cast<LRESULT>(SetImage(hwnd, *s, wParam, reinterpret_cast<HANDLE>(lParam)));
     case STM_GETIMAGE:
       if (wParam == IMAGE_BITMAP) return reinterpret_cast<LRESULT>(s->bitmap);
       if (wParam == IMAGE_ICON || wParam == IMAGE_CURSOR) return reinterpret_cast<LRESULT>(s->icon);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -131,8 +132,8 @@ bool Matches(const ACCEL& accel, const MSG& msg) {
   if (accel.fVirt & FVIRTKEY) {
     if (!keyMessage || accel.key != msg.wParam) return false;
     bool alt = msg.message == WM_SYSKEYDOWN ? (HIWORD(msg.lParam) & 0x2000 /* KF_ALTDOWN */) != 0 : KeyDown(VK_MENU);
-    return KeyDown(VK_SHIFT) == ((accel.fVirt & FSHIFT) != 0) && KeyDown(VK_CONTROL) == ((accel.fVirt & FCONTROL) != 0) &&
-           alt == ((accel.fVirt & FALT) != 0);
+    return KeyDown(VK_SHIFT) == ((accel.fVirt & FSHIFT) != 0) &&
+           KeyDown(VK_CONTROL) == ((accel.fVirt & FCONTROL) != 0) && alt == ((accel.fVirt & FALT) != 0);
   }
   if (msg.message != WM_CHAR && msg.message != WM_SYSCHAR) return false;
   return accel.key == msg.wParam && (msg.message == WM_SYSCHAR) == ((accel.fVirt & FALT) != 0);
@@ -282,35 +283,48 @@ HICON LoadIconResource(HINSTANCE instance, LPCSTR name, bool cursor, int cx, int
   return icon;
 }
 
-std::vector<BYTE> ReadHostFile(LPCSTR path) {
-  std::vector<BYTE> bytes;
+// The whole file, or nothing with the last error set: a file that opens but
+// is empty or too large to be an image reads as damaged, not as missing.
+std::optional<std::vector<BYTE>> ReadImageFile(LPCSTR path) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;  // CreateFileA said why
+  std::vector<BYTE> bytes;
   DWORD size = GetFileSize(file, nullptr);
+  bool read = false;
   if (size != 0xFFFFFFFF && size <= 16 * 1024 * 1024) {
     bytes.resize(size);
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), size, &read, nullptr) || read != size) bytes.clear();
+    DWORD got = 0;
+    read = size == 0 || (ReadFile(file, bytes.data(), size, &got, nullptr) && got == size);
   }
   CloseHandle(file);
+  if (!read) {
+    SetLastError(ERROR_INVALID_DATA);
+    return std::nullopt;
+  }
   return bytes;
 }
 
 HBITMAP BitmapFromFile(LPCSTR path) {
-  std::vector<BYTE> file = ReadHostFile(path);
+  auto read = ReadImageFile(path);
+  if (!read) return nullptr;
+  const std::vector<BYTE>& file = *read;
   if (file.size() < 14 + 40 || file[0] != 'B' || file[1] != 'M') {
-    SetLastError(file.empty() ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_DATA);
+    SetLastError(ERROR_INVALID_DATA);
     return nullptr;
   }
-  return BitmapFromDib(file.data() + 14, static_cast<DWORD>(file.size() - 14));
+  // The DIB after the 14-byte file header, copied so its BITMAPINFO is aligned as GDI reads it.
+  std::vector<BYTE> dib(file.begin() + 14, file.end());
+  return BitmapFromDib(dib.data(), static_cast<DWORD>(dib.size()));
 }
 
 // An .ico or .cur file: the directory entry closest to the size asked for.
 HICON IconFromFile(LPCSTR path, bool cursor, int cx, int cy) {
-  std::vector<BYTE> file = ReadHostFile(path);
+  auto read = ReadImageFile(path);
+  if (!read) return nullptr;
+  const std::vector<BYTE>& file = *read;
   if (file.size() < 6 || Word(file.data()) != 0 || Word(file.data() + 2) != (cursor ? 2 : 1) ||
       Word(file.data() + 4) == 0 || file.size() < 6 + 16u * Word(file.data() + 4)) {
-    SetLastError(file.empty() ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_DATA);
+    SetLastError(ERROR_INVALID_DATA);
     return nullptr;
   }
   int wantX = cx ? cx : 32, wantY = cy ? cy : 32;
@@ -546,6 +560,8 @@ BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, i
   return TRUE;
 }
 
-BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) { return DrawIconEx(hDC, X, Y, hIcon, 0, 0, 0, nullptr, DI_NORMAL); }
+BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
+  return DrawIconEx(hDC, X, Y, hIcon, 0, 0, 0, nullptr, DI_NORMAL);
+}
 
 }  // extern "C"

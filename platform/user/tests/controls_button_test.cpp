@@ -73,8 +73,7 @@ TEST_F(Buttons, AutoRadioUnchecksItsGroupThroughEachButtonsCurrentProcedure) {
   HWND plain = Control("Button", "D", BS_RADIOBUTTON, 4);
   HWND nextGroup = Control("Button", "E", BS_AUTORADIOBUTTON | WS_GROUP, 5);
   for (HWND radio : {first, second, plain})
-    gButtonProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongA(radio, GWL_WNDPROC, reinterpret_cast<LONG>(WatchingProc)));
+    gButtonProc = reinterpret_cast<WNDPROC>(SetWindowLongA(radio, GWL_WNDPROC, reinterpret_cast<LONG>(WatchingProc)));
   SendMessageA(second, BM_SETCHECK, BST_CHECKED, 0);
   SendMessageA(plain, BM_SETCHECK, BST_CHECKED, 0);
   SendMessageA(nextGroup, BM_SETCHECK, BST_CHECKED, 0);
@@ -166,10 +165,14 @@ TEST_F(Buttons, DialogCodesAndBmSetStyle) {
     LRESULT code;
   };
   const Case cases[] = {
-      {BS_PUSHBUTTON, DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON}, {BS_DEFPUSHBUTTON, DLGC_BUTTON | DLGC_DEFPUSHBUTTON},
-      {BS_CHECKBOX, DLGC_BUTTON},         {BS_AUTOCHECKBOX, DLGC_BUTTON},
-      {BS_3STATE, DLGC_BUTTON},           {BS_RADIOBUTTON, DLGC_BUTTON | DLGC_RADIOBUTTON},
-      {BS_AUTORADIOBUTTON, DLGC_BUTTON | DLGC_RADIOBUTTON}, {BS_GROUPBOX, DLGC_STATIC},
+      {BS_PUSHBUTTON, DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON},
+      {BS_DEFPUSHBUTTON, DLGC_BUTTON | DLGC_DEFPUSHBUTTON},
+      {BS_CHECKBOX, DLGC_BUTTON},
+      {BS_AUTOCHECKBOX, DLGC_BUTTON},
+      {BS_3STATE, DLGC_BUTTON},
+      {BS_RADIOBUTTON, DLGC_BUTTON | DLGC_RADIOBUTTON},
+      {BS_AUTORADIOBUTTON, DLGC_BUTTON | DLGC_RADIOBUTTON},
+      {BS_GROUPBOX, DLGC_STATIC},
       {BS_OWNERDRAW, DLGC_BUTTON},
   };
   for (const auto& c : cases) {
@@ -206,7 +209,12 @@ TEST_F(Buttons, OwnerDrawnButtonDescribesEachDrawing) {
       {"focus", [&] { SetFocus(button); }, ODA_FOCUS, ODS_FOCUS},
       {"pressed", [&] { SendMessageA(button, BM_SETSTATE, TRUE, 0); }, ODA_SELECT, ODS_SELECTED | ODS_FOCUS},
       {"released", [&] { SendMessageA(button, BM_SETSTATE, FALSE, 0); }, ODA_SELECT, ODS_FOCUS},
-      {"disabled", [&] { EnableWindow(button, FALSE); PumpMessages(); }, ODA_DRAWENTIRE, ODS_DISABLED | ODS_FOCUS},
+      {"disabled",
+       [&] {
+         EnableWindow(button, FALSE);
+         PumpMessages();
+       },
+       ODA_DRAWENTIRE, ODS_DISABLED | ODS_FOCUS},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.name);

@@ -48,8 +48,7 @@ TEST_F(Filled, ItemMessagesPassToTheList) {
   EXPECT_STREQ(text, "800 x 600");
   EXPECT_EQ(SendMessageA(combo, CB_GETLBTEXT, 9, reinterpret_cast<LPARAM>(text)), CB_ERR);
   EXPECT_EQ(SendMessageA(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("64")), 2);
-  EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("64")),
-            CB_ERR);
+  EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("64")), CB_ERR);
   EXPECT_EQ(SendMessageA(combo, CB_SETITEMDATA, 2, 640), CB_OKAY);
   EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, 2, 0), 640);
   EXPECT_EQ(SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("10")), 0);

@@ -47,7 +47,10 @@ TEST_F(Edits, TypingFollowsTheStyle) {
       {"read-only takes nothing", ES_AUTOHSCROLL | ES_READONLY, "12", "", 0},
       {"upper case", ES_AUTOHSCROLL | ES_UPPERCASE, "Ab", "AB", 0},
       {"lower case", ES_AUTOHSCROLL | ES_LOWERCASE, "Ab", "ab", 0},
-      {"control characters are not text", ES_AUTOHSCROLL, "a\t\r\x1b" "b", "ab", 0},
+      {"control characters are not text", ES_AUTOHSCROLL,
+       "a\t\r\x1b"
+       "b",
+       "ab", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -95,8 +98,8 @@ TEST_F(Edits, SetSelAndGetSel) {
     DWORD selStart, selEnd;
   };
   const Case cases[] = {
-      {1, 3, 1, 3},  {3, 1, 1, 3},  {0, -1, 0, 5}, {2, 99, 2, 5},
-      {4, 4, 4, 4},  {-1, 0, 4, 4},  // -1 deselects and leaves the caret
+      {1, 3, 1, 3},  {3, 1, 1, 3}, {0, -1, 0, 5},
+      {2, 99, 2, 5}, {4, 4, 4, 4}, {-1, 0, 4, 4},  // -1 deselects and leaves the caret
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.start << "," << c.end);

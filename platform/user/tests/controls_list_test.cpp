@@ -49,11 +49,16 @@ TEST_F(Lists, FindStringSearchesAfterTheStartAndWraps) {
     LRESULT found;
   };
   const Case cases[] = {
-      {LB_FINDSTRING, -1, "mo", 0},         {LB_FINDSTRING, 0, "mo", 1},
-      {LB_FINDSTRING, 2, "mo", 0},          {LB_FINDSTRING, 1, "MODE", 2},
-      {LB_FINDSTRING, -1, "x", LB_ERR},     {LB_FINDSTRING, 99, "Col", 3},
-      {LB_FINDSTRING, -1, "", 0},           {LB_FINDSTRINGEXACT, -1, "MONITOR", 0},
-      {LB_FINDSTRINGEXACT, -1, "Mon", LB_ERR}, {LB_FINDSTRINGEXACT, 0, "monitor", 0},
+      {LB_FINDSTRING, -1, "mo", 0},
+      {LB_FINDSTRING, 0, "mo", 1},
+      {LB_FINDSTRING, 2, "mo", 0},
+      {LB_FINDSTRING, 1, "MODE", 2},
+      {LB_FINDSTRING, -1, "x", LB_ERR},
+      {LB_FINDSTRING, 99, "Col", 3},
+      {LB_FINDSTRING, -1, "", 0},
+      {LB_FINDSTRINGEXACT, -1, "MONITOR", 0},
+      {LB_FINDSTRINGEXACT, -1, "Mon", LB_ERR},
+      {LB_FINDSTRINGEXACT, 0, "monitor", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.msg << " " << c.start << " " << c.key);

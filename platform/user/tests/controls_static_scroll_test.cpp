@@ -1,5 +1,7 @@
 // Statics, scroll bars, and what every control answers alike: dialog codes,
 // fonts, text length, the class ordinals dialog templates use.
+#include <climits>
+
 #include "controls_test_support.h"
 
 namespace host::user::testing {
@@ -49,13 +51,14 @@ TEST_F(Controls, TextLengthAndClassOrdinals) {
     int length;
   };
   const Case cases[] = {
-      {"Button", 0x80, BS_PUSHBUTTON, 5}, {"Edit", 0x81, ES_AUTOHSCROLL, 5}, {"Static", 0x82, SS_LEFT, 5},
-      {"ListBox", 0x83, 0, 5},            {"ScrollBar", 0x84, SBS_VERT, 5},
+      {"Button", 0x80, BS_PUSHBUTTON, 5}, {"Edit", 0x81, ES_AUTOHSCROLL, 5},
+      {"Static", 0x82, SS_LEFT, 5},       {"ListBox", 0x83, 0, 5},
+      {"ScrollBar", 0x84, SBS_VERT, 5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cls);
-    HWND control = CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(c.atom)), "Hello", WS_CHILD | c.style, 0, 0, 50, 20, parent,
-                                   nullptr, nullptr, nullptr);
+    HWND control = CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(c.atom)), "Hello",
+                                   WS_CHILD | c.style, 0, 0, 50, 20, parent, nullptr, nullptr, nullptr);
     ASSERT_NE(control, nullptr);
     char name[16];
     GetClassNameA(control, name, sizeof name);
@@ -146,8 +149,9 @@ TEST_F(Statics, BitmapImagesAndFrames) {
   EXPECT_EQ(rect.bottom, 2);
   EXPECT_EQ(Draw(picture).At(1, 1), RGB(255, 0, 0));
   HBITMAP other = CreateBitmap(4, 3, 1, 32, nullptr);
-  EXPECT_EQ(reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(other))),
-            bitmap);
+  EXPECT_EQ(
+      reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(other))),
+      bitmap);
   EXPECT_EQ(SendMessageA(picture, STM_SETIMAGE, 7, 0), 0);  // no such image type
   HWND icon = Control("Static", "", SS_ICON, 6, {10, 10, 100, 100});
   HICON handle = reinterpret_cast<HICON>(0x1234);
@@ -206,6 +210,12 @@ TEST_F(ScrollBars, RangeAndPositionAreClamped) {
   EXPECT_EQ(SetScrollPos(parent, SB_CTL, 3, TRUE), 0);
   SCROLLINFO bad{0, SIF_ALL, 0, 0, 0, 0, 0};
   EXPECT_FALSE(GetScrollInfo(bar, SB_CTL, &bad));
+  // A range spans at most MAXLONG; the widest one still lays out its thumb (no overflow).
+  EXPECT_FALSE(SetScrollRange(bar, SB_CTL, INT_MIN, INT_MAX, FALSE));
+  EXPECT_EQ(GetLastError(), 1448u);  // ERROR_INVALID_SCROLLBAR_RANGE
+  SCROLLINFO wide{sizeof wide, SIF_ALL, 0, INT_MAX, 0, INT_MAX, 0};
+  EXPECT_EQ(SetScrollInfo(bar, SB_CTL, &wide, TRUE), INT_MAX);
+  EXPECT_EQ(Draw(bar).width, 200);
 }
 
 TEST_F(ScrollBars, TheUsersClicksAndKeysAreReportedNotApplied) {
@@ -256,8 +266,8 @@ TEST_F(ScrollBars, TheUsersClicksAndKeysAreReportedNotApplied) {
   PumpMessages();
   PostMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(8, 4));
   PumpMessages();
-  EXPECT_EQ(Notices(), (Lines{"WM_VSCROLL SB_LINEUP", "WM_VSCROLL SB_LINEUP", "WM_VSCROLL SB_LINEUP",
-                              "WM_VSCROLL SB_ENDSCROLL"}));
+  EXPECT_EQ(Notices(),
+            (Lines{"WM_VSCROLL SB_LINEUP", "WM_VSCROLL SB_LINEUP", "WM_VSCROLL SB_LINEUP", "WM_VSCROLL SB_ENDSCROLL"}));
   ClearLog();
   SendMessageA(bar, WM_KEYDOWN, VK_NEXT, 0);
   SendMessageA(bar, WM_KEYUP, VK_NEXT, 0);

@@ -16,19 +16,38 @@ inline std::string NotificationName(HWND control, WORD code) {
   GetClassNameA(control, cls, sizeof cls);
   static const std::map<std::string, std::map<int, const char*>> names = {
       {"Button",
-       {{BN_CLICKED, "BN_CLICKED"}, {BN_HILITE, "BN_HILITE"}, {BN_UNHILITE, "BN_UNHILITE"},
-        {BN_DOUBLECLICKED, "BN_DOUBLECLICKED"}, {BN_SETFOCUS, "BN_SETFOCUS"}, {BN_KILLFOCUS, "BN_KILLFOCUS"}}},
+       {{BN_CLICKED, "BN_CLICKED"},
+        {BN_HILITE, "BN_HILITE"},
+        {BN_UNHILITE, "BN_UNHILITE"},
+        {BN_DOUBLECLICKED, "BN_DOUBLECLICKED"},
+        {BN_SETFOCUS, "BN_SETFOCUS"},
+        {BN_KILLFOCUS, "BN_KILLFOCUS"}}},
       {"Edit",
-       {{EN_SETFOCUS, "EN_SETFOCUS"}, {EN_KILLFOCUS, "EN_KILLFOCUS"}, {EN_CHANGE, "EN_CHANGE"}, {EN_UPDATE, "EN_UPDATE"},
+       {{EN_SETFOCUS, "EN_SETFOCUS"},
+        {EN_KILLFOCUS, "EN_KILLFOCUS"},
+        {EN_CHANGE, "EN_CHANGE"},
+        {EN_UPDATE, "EN_UPDATE"},
         {EN_MAXTEXT, "EN_MAXTEXT"}}},
-      {"Static", {{STN_CLICKED, "STN_CLICKED"}, {STN_DBLCLK, "STN_DBLCLK"}, {STN_ENABLE, "STN_ENABLE"},
-                  {STN_DISABLE, "STN_DISABLE"}}},
-      {"ListBox", {{LBN_SELCHANGE, "LBN_SELCHANGE"}, {LBN_DBLCLK, "LBN_DBLCLK"}, {LBN_SETFOCUS, "LBN_SETFOCUS"},
-                   {LBN_KILLFOCUS, "LBN_KILLFOCUS"}}},
+      {"Static",
+       {{STN_CLICKED, "STN_CLICKED"},
+        {STN_DBLCLK, "STN_DBLCLK"},
+        {STN_ENABLE, "STN_ENABLE"},
+        {STN_DISABLE, "STN_DISABLE"}}},
+      {"ListBox",
+       {{LBN_SELCHANGE, "LBN_SELCHANGE"},
+        {LBN_DBLCLK, "LBN_DBLCLK"},
+        {LBN_SETFOCUS, "LBN_SETFOCUS"},
+        {LBN_KILLFOCUS, "LBN_KILLFOCUS"}}},
       {"ComboBox",
-       {{CBN_SELCHANGE, "CBN_SELCHANGE"}, {CBN_SETFOCUS, "CBN_SETFOCUS"}, {CBN_KILLFOCUS, "CBN_KILLFOCUS"},
-        {CBN_EDITCHANGE, "CBN_EDITCHANGE"}, {CBN_EDITUPDATE, "CBN_EDITUPDATE"}, {CBN_DROPDOWN, "CBN_DROPDOWN"},
-        {CBN_CLOSEUP, "CBN_CLOSEUP"}, {CBN_SELENDOK, "CBN_SELENDOK"}, {CBN_SELENDCANCEL, "CBN_SELENDCANCEL"}}},
+       {{CBN_SELCHANGE, "CBN_SELCHANGE"},
+        {CBN_SETFOCUS, "CBN_SETFOCUS"},
+        {CBN_KILLFOCUS, "CBN_KILLFOCUS"},
+        {CBN_EDITCHANGE, "CBN_EDITCHANGE"},
+        {CBN_EDITUPDATE, "CBN_EDITUPDATE"},
+        {CBN_DROPDOWN, "CBN_DROPDOWN"},
+        {CBN_CLOSEUP, "CBN_CLOSEUP"},
+        {CBN_SELENDOK, "CBN_SELENDOK"},
+        {CBN_SELENDCANCEL, "CBN_SELENDCANCEL"}}},
   };
   auto found = names.find(cls);
   if (found != names.end()) {
@@ -39,8 +58,8 @@ inline std::string NotificationName(HWND control, WORD code) {
 }
 
 inline std::string ScrollCodeName(WORD code) {
-  static const char* names[] = {"SB_LINEUP", "SB_LINEDOWN", "SB_PAGEUP", "SB_PAGEDOWN", "SB_THUMBPOSITION",
-                                "SB_THUMBTRACK", "SB_TOP", "SB_BOTTOM", "SB_ENDSCROLL"};
+  static const char* names[] = {"SB_LINEUP",     "SB_LINEDOWN", "SB_PAGEUP", "SB_PAGEDOWN", "SB_THUMBPOSITION",
+                                "SB_THUMBTRACK", "SB_TOP",      "SB_BOTTOM", "SB_ENDSCROLL"};
   return code < 9 ? names[code] : std::to_string(code);
 }
 
@@ -71,10 +90,12 @@ class ControlTest : public UserTest {
         lines.push_back(std::string(e.msg == WM_HSCROLL ? "WM_HSCROLL " : "WM_VSCROLL ") +
                         ScrollCodeName(LOWORD(e.wParam)));
       } else if (colours) {
-        static const std::map<UINT, const char*> names = {
-            {WM_CTLCOLOREDIT, "WM_CTLCOLOREDIT"},     {WM_CTLCOLORLISTBOX, "WM_CTLCOLORLISTBOX"},
-            {WM_CTLCOLORBTN, "WM_CTLCOLORBTN"},       {WM_CTLCOLORSTATIC, "WM_CTLCOLORSTATIC"},
-            {WM_CTLCOLORSCROLLBAR, "WM_CTLCOLORSCROLLBAR"}, {WM_DRAWITEM, "WM_DRAWITEM"}};
+        static const std::map<UINT, const char*> names = {{WM_CTLCOLOREDIT, "WM_CTLCOLOREDIT"},
+                                                          {WM_CTLCOLORLISTBOX, "WM_CTLCOLORLISTBOX"},
+                                                          {WM_CTLCOLORBTN, "WM_CTLCOLORBTN"},
+                                                          {WM_CTLCOLORSTATIC, "WM_CTLCOLORSTATIC"},
+                                                          {WM_CTLCOLORSCROLLBAR, "WM_CTLCOLORSCROLLBAR"},
+                                                          {WM_DRAWITEM, "WM_DRAWITEM"}};
         auto found = names.find(e.msg);
         if (found != names.end()) lines.push_back(found->second);
       }

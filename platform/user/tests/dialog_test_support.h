@@ -1,7 +1,5 @@
-// Dialog test support: dialog templates built in memory, and small control
-// classes that answer the dialog manager as Windows' controls do (push
-// buttons, check boxes, radio buttons, edits and labels), each logging what
-// it receives as "<id> MESSAGE".
+// Dialog test support: dialog templates built in memory, made into modeless
+// dialogs, and a message pump that goes through IsDialogMessageA.
 #pragma once
 
 #include <windows.h>
@@ -12,17 +10,6 @@
 #include "user_test_support.h"
 
 namespace host::user::testing {
-
-inline constexpr const char* kTestButton = "DlgTestButton";  // BS_* styles as a button; BM_* answered
-inline constexpr const char* kTestEdit = "DlgTestEdit";      // wants characters and arrows; EM_SETSEL logged
-inline constexpr const char* kTestLabel = "DlgTestLabel";    // DLGC_STATIC
-
-// Registers the classes above (once per station).
-void RegisterTestControls();
-// The log of the test controls and of DialogLogProc, "<name> MESSAGE".
-std::vector<std::string>& DialogLog();
-// Adds a dialog procedure's message to the log when it is one the tests follow.
-void LogDialogMessage(HWND hwnd, UINT msg);
 
 struct ItemSpec {
   const char* cls;  // a class name, or nullptr with atom set

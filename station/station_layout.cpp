@@ -1,6 +1,7 @@
 #include "station_layout.h"
 
 #include "controls_tour.h"
+#include "dialog_tour.h"
 #include "inspect_command.h"
 #include "window_tour.h"
 
@@ -106,6 +107,7 @@ bool BootDefaultStation(const std::string& root) {
   host::StationConfig config;
   config.root = root;
   config.realClock = true;
+  if (!std::getenv("OVX_MODULE_DIR")) config.moduleDir = OVX_BUILD_MODULE_DIR;
   host::BootStation(config);
   return CreateFolders() && WriteInstalledRegistry() &&
          InstallShippedMonitorDatabase(std::string(OVX_DATA_DIR) + "/OVX.MON", kMonitorFolder);
@@ -163,7 +165,10 @@ int TourCommand(const std::string& outDir) {
   std::printf("\n== common controls\n");
   std::fflush(stdout);
   ControlsTour((fs::path(root) / "common_controls.png").string(), stdout);
-  if (temporary) std::printf("(the screenshot goes with the temporary station; keep it with --out DIR)\n");
+  std::fflush(stdout);
+  std::printf("\n== dialog\n");
+  DialogTour(root, stdout);
+  if (temporary) std::printf("(the screenshots go with the temporary station; keep it with --out DIR)\n");
   std::fflush(stdout);
   host::ShutdownStation();
   if (temporary) fs::remove_all(root);

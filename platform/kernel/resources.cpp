@@ -15,11 +15,16 @@
 #include "kernel/resource_table.h"
 #include "kernel/station_state.h"
 
+// The host's own table (platform/user/system_resources), under a name no module uses.
+extern "C" const OvxResourceTable ovx_system_resources;
+
 namespace host::kernel {
 namespace {
 
 const OvxResourceTable* TableOf(Module* module) {
-  auto* table = static_cast<const OvxResourceTable*>(ModuleSymbol(module, OVX_MODULE_RESOURCES_SYMBOL));
+  auto* table = module == SystemModule()
+                    ? &ovx_system_resources
+                    : static_cast<const OvxResourceTable*>(ModuleSymbol(module, OVX_MODULE_RESOURCES_SYMBOL));
   if (!table || table->magic != OVX_RESOURCE_MAGIC || table->version != OVX_RESOURCE_VERSION) return nullptr;
   return table;
 }

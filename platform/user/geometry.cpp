@@ -77,8 +77,8 @@ void Invalidate(Window& window, bool whole, const RECT& oldClient) {
   window.ncPaintPending = true;
 }
 
-// Children shown while their parent was hidden were not invalidated then (ShowWindow only marks
-// them visible); when the parent appears they must paint with it.
+// A window that appears shows its visible children with it: they paint too,
+// though nothing invalidated them while their parent was hidden.
 void InvalidateShownChildren(const Window& window) {
   std::vector<HWND> children;
   {

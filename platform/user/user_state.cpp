@@ -5,6 +5,7 @@
 #include <host/adapter.h>
 
 #include "kernel/process_table.h"
+#include "user/controls.h"
 #include "user/desktop.h"
 #include "user/user_internal.h"
 
@@ -24,6 +25,7 @@ void OnBoot() {
   Lock lock(UserLock());
   U() = UserState{};
   RegisterSystemClasses();
+  RegisterControlClasses();
   auto desktop = std::make_shared<Window>();
   desktop->handle = NewHandle();
   desktop->cls = FindClass("#32769", nullptr);

@@ -441,7 +441,8 @@ TEST_F(Resources, EachModuleOwnsItsResources) {
       {a_, "NOSUCH", RT_DIALOG, ERROR_RESOURCE_NAME_NOT_FOUND},
       {reinterpret_cast<HMODULE>(text), MAKEINTRESOURCE(101), RT_DIALOG, ERROR_INVALID_HANDLE},
       {LoadLibraryA("TESTA.DLL"), MAKEINTRESOURCE(101), RT_DIALOG, ERROR_RESOURCE_DATA_NOT_FOUND},
-      {nullptr, MAKEINTRESOURCE(101), RT_DIALOG, ERROR_RESOURCE_DATA_NOT_FOUND},  // the boot process: no program
+      // The boot process has no program: the system module, which holds images but no dialogs.
+      {nullptr, MAKEINTRESOURCE(101), RT_DIALOG, ERROR_RESOURCE_TYPE_NOT_FOUND},
   };
   for (const Missing& m : missing) {
     SCOPED_TRACE(m.error);

@@ -40,6 +40,7 @@ HWND CreateTourWindow() {
   WNDCLASSA wc{};
   wc.lpfnWndProc = TourWindowProc;
   wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kClassName;
   if (!RegisterClassA(&wc)) return nullptr;

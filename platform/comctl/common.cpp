@@ -1,5 +1,4 @@
 // InitCommonControls and the pieces every control shares.
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -138,10 +137,7 @@ bool ParseNumber(const std::string& text, int base, int* value) {
 }
 
 HBITMAP LoadBitmapResource(HINSTANCE instance, UINT_PTR id) {
-  using LoadBitmapProc = HBITMAP(WINAPI*)(HINSTANCE, LPCSTR);
-  static auto load = reinterpret_cast<LoadBitmapProc>(dlsym(RTLD_DEFAULT, "LoadBitmapA"));
-  if (!load) return nullptr;
-  return load(instance, reinterpret_cast<LPCSTR>(id));
+  return LoadBitmapA(instance, reinterpret_cast<LPCSTR>(id));
 }
 
 }  // namespace host::comctl

@@ -1,7 +1,6 @@
 // Image lists: equally sized images, each with an optional monochrome mask
 // (1 = transparent). Under a transparent pixel the stored image is black, so
 // drawing is "AND the mask, then OR the image" with plain raster operations.
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <mutex>
@@ -187,17 +186,9 @@ int AddStrip(HIMAGELIST list, HBITMAP strip, HBITMAP maskStrip, const COLORREF* 
 }
 
 // GetIconInfo is USER's; found at run time so image lists work with or without icon support.
-struct IconInfo {
-  BOOL fIcon;
-  DWORD xHotspot, yHotspot;
-  HBITMAP hbmMask, hbmColor;
-};
-
 bool ImageFromIcon(_IMAGELIST& list, HICON icon, _IMAGELIST::Image* out) {
-  using GetIconInfoProc = BOOL(WINAPI*)(HICON, IconInfo*);
-  static auto getInfo = reinterpret_cast<GetIconInfoProc>(dlsym(RTLD_DEFAULT, "GetIconInfo"));
-  IconInfo info{};
-  if (!getInfo || !icon || !getInfo(icon, &info) || !info.hbmMask) return false;
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info) || !info.hbmMask) return false;
   BITMAP maskInfo{};
   GetObjectA(info.hbmMask, sizeof maskInfo, &maskInfo);
   int width = maskInfo.bmWidth;

@@ -1067,11 +1067,6 @@ typedef struct {
 } DLGITEMTEMPLATE, *LPDLGITEMTEMPLATEA;
 #pragma pack(pop)
 typedef LPCDLGTEMPLATEA LPCDLGTEMPLATE;
-typedef struct tagNMHDR {
-  HWND hwndFrom;
-  UINT_PTR idFrom;
-  UINT code;
-} NMHDR, *LPNMHDR;
 typedef struct tagACCEL {
   BYTE fVirt;
   WORD key;
@@ -1119,6 +1114,14 @@ HICON WINAPI CreateIconFromResource(PBYTE presbits, DWORD dwResSize, BOOL fIcon,
 BOOL WINAPI DestroyIcon(HICON hIcon);
 BOOL WINAPI DestroyCursor(HCURSOR hCursor);
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+typedef struct _ICONINFO {
+  BOOL fIcon;
+  DWORD xHotspot;
+  DWORD yHotspot;
+  HBITMAP hbmMask;
+  HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
 BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
                        HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 

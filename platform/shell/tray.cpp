@@ -114,11 +114,12 @@ void PaintArea(HWND notify) {
     std::lock_guard lock(S().lock);
     icons = S().icons;
   }
-  // Icons are drawn as their slot's frame until USER can draw an HICON.
+  // Small icons: an icon larger than its slot is drawn shrunk to it.
   for (size_t i = 0; i < icons.size(); ++i) {
     if (!icons[i].icon) continue;
     RECT rect = IconRect(i);
-    FrameRect(dc, &rect, GetSysColorBrush(COLOR_BTNSHADOW));
+    DrawIconEx(dc, rect.left, rect.top, icons[i].icon, rect.right - rect.left, rect.bottom - rect.top, 0, nullptr,
+               DI_NORMAL);
   }
   EndPaint(notify, &paint);
 }

@@ -350,6 +350,21 @@ HICON IconFromFile(LPCSTR path, bool cursor, int cx, int cy) {
   return IconFromImage(image.data(), static_cast<DWORD>(image.size()), !cursor);
 }
 
+// A bitmap of the same size and format holding the same pixels.
+HBITMAP CopyBitmap(HBITMAP source) {
+  BITMAP info{};
+  if (!source || !GetObjectA(source, sizeof info, &info)) return nullptr;
+  HBITMAP copy = CreateBitmap(info.bmWidth, info.bmHeight, info.bmPlanes, info.bmBitsPixel, nullptr);
+  HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, copy);
+  BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
+  SelectObject(from, oldFrom);
+  SelectObject(to, oldTo);
+  DeleteDC(from);
+  DeleteDC(to);
+  return copy;
+}
+
 bool FindIcon(HICON handle, IconObject* out) {
   Lock lock(UserLock());
   auto found = I().icons.find(handle);
@@ -558,6 +573,21 @@ BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, i
   SetBkColor(hdc, back);
   DeleteDC(memory);
   return TRUE;
+}
+
+// The caller owns the copies of the icon's bitmaps it is given.
+BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo) {
+  IconObject icon;
+  if (!piconinfo || !FindIcon(hIcon, &icon)) {
+    SetLastError(ERROR_INVALID_CURSOR_HANDLE);
+    return FALSE;
+  }
+  piconinfo->fIcon = icon.icon;
+  piconinfo->xHotspot = icon.hotspot.x;
+  piconinfo->yHotspot = icon.hotspot.y;
+  piconinfo->hbmMask = CopyBitmap(icon.mask);
+  piconinfo->hbmColor = icon.color ? CopyBitmap(icon.color) : nullptr;
+  return piconinfo->hbmMask != nullptr;
 }
 
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {

@@ -98,6 +98,19 @@ TEST_F(ImageList, ColourDepthsKeepOrRoundColours) {
   DeleteObject(image);
 }
 
+TEST_F(ImageList, AnAddedIconKeepsItsTransparency) {
+  HIMAGELIST list = ImageList_Create(32, 32, ILC_MASK | ILC_COLOR32, 1, 1);
+  ASSERT_EQ(ImageList_AddIcon(list, LoadIconA(nullptr, IDI_APPLICATION)), 0);
+  Canvas canvas(32, 32, RGB(0, 128, 0));
+  ASSERT_TRUE(ImageList_Draw(list, 0, canvas.dc(), 0, 0, ILD_NORMAL));
+  // The application icon: a black-framed white window with a blue title, on nothing.
+  EXPECT_EQ(canvas.At(0, 0), RGB(0, 128, 0));
+  EXPECT_EQ(canvas.At(2, 4), RGB(0, 0, 0));
+  EXPECT_EQ(canvas.At(10, 6), RGB(0, 0, 128));
+  EXPECT_EQ(canvas.At(10, 20), RGB(255, 255, 255));
+  ImageList_Destroy(list);
+}
+
 TEST_F(ImageList, BadHandlesAndIndexesAreRefused) {
   EXPECT_EQ(ImageList_Create(0, 16, ILC_MASK, 1, 1), nullptr);
   HIMAGELIST list = ImageList_Create(16, 16, ILC_MASK, 1, 1);

@@ -139,7 +139,7 @@ TEST_F(Tray, KeepsAtMostSixtyThreeCharactersOfATip) {
 }
 
 TEST_F(Tray, TheTaskBarTakesTheBottomOfTheScreen) {
-  ASSERT_TRUE(Notify(NIM_ADD, 1, NIF_ICON, "", reinterpret_cast<HICON>(0x1234)));
+  ASSERT_TRUE(Notify(NIM_ADD, 1, NIF_ICON, "", LoadIconA(nullptr, IDI_APPLICATION)));
   HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(bar, host::shell::TaskBarWindow());
@@ -161,8 +161,10 @@ TEST_F(Tray, TheTaskBarTakesTheBottomOfTheScreen) {
   EXPECT_GT(area.left, cx / 2);
   EXPECT_TRUE(icon.left >= area.left && icon.right <= area.right && icon.top >= area.top && icon.bottom <= area.bottom);
   EXPECT_EQ(icon.right - icon.left, 16);
-  EXPECT_EQ(host::gdi::ScreenPixel(icon.left, icon.top), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(host::gdi::ScreenPixel(icon.left + 8, icon.top + 8), GetSysColor(COLOR_BTNFACE));
+  // The application icon at half its size: transparent corner, blue title, white window.
+  EXPECT_EQ(host::gdi::ScreenPixel(icon.left, icon.top), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(host::gdi::ScreenPixel(icon.left + 5, icon.top + 3), RGB(0, 0, 128));
+  EXPECT_EQ(host::gdi::ScreenPixel(icon.left + 5, icon.top + 10), RGB(255, 255, 255));
 }
 
 TEST_F(Tray, TheTaskBarFollowsADisplayChange) {

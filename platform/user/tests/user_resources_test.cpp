@@ -70,6 +70,27 @@ TEST_F(UserResources, DrawIconKeepsWhatIsBelowItsTransparentPixels) {
   DeleteObject(green);
 }
 
+TEST_F(UserResources, IconInfoHandsOutCopiesOfTheBitmaps) {
+  HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  EXPECT_TRUE(info.fIcon);
+  BITMAP mask{};
+  ASSERT_EQ(GetObjectA(info.hbmMask, sizeof mask, &mask), static_cast<int>(sizeof mask));
+  EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXICON));
+  EXPECT_EQ(mask.bmBitsPixel, 1);
+  ASSERT_NE(info.hbmColor, nullptr);
+  // The caller's to delete; the icon keeps its own.
+  EXPECT_TRUE(DeleteObject(info.hbmMask));
+  EXPECT_TRUE(DeleteObject(info.hbmColor));
+  ICONINFO again{};
+  ASSERT_TRUE(GetIconInfo(icon, &again));
+  EXPECT_TRUE(DeleteObject(again.hbmMask));
+  EXPECT_TRUE(DeleteObject(again.hbmColor));
+  EXPECT_FALSE(GetIconInfo(reinterpret_cast<HICON>(0x1234), &info));
+  EXPECT_FALSE(GetIconInfo(icon, nullptr));
+}
+
 TEST_F(UserResources, MenusComeFromTheirModulesTemplate) {
   HMODULE module = LoadLibraryA("DLGTEST.DLL");
   ASSERT_NE(module, nullptr);

@@ -9,34 +9,6 @@
 
 #include <string>
 
-// Scroll codes (winuser.h on Windows; defined here until USER's scroll bars bring them).
-#ifndef SB_LINEUP
-#define SB_LINEUP 0
-#define SB_LINELEFT 0
-#define SB_LINEDOWN 1
-#define SB_LINERIGHT 1
-#define SB_PAGEUP 2
-#define SB_PAGELEFT 2
-#define SB_PAGEDOWN 3
-#define SB_PAGERIGHT 3
-#define SB_THUMBPOSITION 4
-#define SB_THUMBTRACK 5
-#define SB_TOP 6
-#define SB_LEFT 6
-#define SB_BOTTOM 7
-#define SB_RIGHT 7
-#define SB_ENDSCROLL 8
-#endif
-#ifndef DLGC_WANTARROWS
-#define DLGC_WANTARROWS 0x0001
-#define DLGC_WANTTAB 0x0002
-#define DLGC_WANTALLKEYS 0x0004
-#define DLGC_WANTCHARS 0x0080
-#endif
-#ifndef BN_CLICKED
-#define BN_CLICKED 0
-#endif
-
 namespace host::comctl {
 
 // Registration, one function per control file (InitCommonControls calls them).

@@ -456,12 +456,8 @@ LRESULT ButtonMessages(HWND hwnd, const std::shared_ptr<ButtonState>& s, UINT ms
 void ForgetButtonStates() { Store().Clear(); }
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCDESTROY) {
-    Store().Erase(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  auto s = Store().Find(hwnd);
-  if (!s) s = Store().Make(hwnd);
+  auto s = Store().ForMessage(hwnd, msg);
+  if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
   if (msg >= BM_GETCHECK && msg <= BM_SETIMAGE) return ButtonMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
     case WM_GETDLGCODE:

@@ -437,12 +437,8 @@ void ComboListDone(HWND combo, int index, bool chosen) {
 }
 
 LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCDESTROY) {
-    Store().Erase(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  auto s = Store().Find(hwnd);
-  if (!s) s = Store().Make(hwnd);
+  auto s = Store().ForMessage(hwnd, msg);
+  if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
   if (msg >= CB_GETEDITSEL && msg <= CB_INITSTORAGE) return ComboMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
     case WM_CREATE:

@@ -37,6 +37,16 @@ class ControlStore {
     Lock lock(UserLock());
     states_.erase(hwnd);
   }
+  // The state a procedure works on for `msg`: made on the window's first message; WM_NCDESTROY, the last,
+  // forgets it and gets none.
+  std::shared_ptr<T> ForMessage(HWND hwnd, UINT msg) {
+    if (msg == WM_NCDESTROY) {
+      Erase(hwnd);
+      return nullptr;
+    }
+    auto found = Find(hwnd);
+    return found ? found : Make(hwnd);
+  }
   void Clear() {
     Lock lock(UserLock());
     states_.clear();

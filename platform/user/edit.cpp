@@ -434,12 +434,8 @@ LRESULT EditMessages(HWND hwnd, const std::shared_ptr<EditState>& s, UINT msg, W
 void ForgetEditStates() { Store().Clear(); }
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCDESTROY) {
-    Store().Erase(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  auto s = Store().Find(hwnd);
-  if (!s) s = Store().Make(hwnd);
+  auto s = Store().ForMessage(hwnd, msg);
+  if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
   if (msg >= EM_GETSEL && msg <= EM_CHARFROMPOS) return EditMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
     case WM_CREATE: {

@@ -435,12 +435,8 @@ HWND ComboOfList(HWND list) {
 }
 
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCDESTROY) {
-    Store().Erase(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  auto s = Store().Find(hwnd);
-  if (!s) s = Store().Make(hwnd);
+  auto s = Store().ForMessage(hwnd, msg);
+  if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
   if (msg >= LB_ADDSTRING && msg <= LB_ITEMFROMPOINT) return ListMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
     case WM_CREATE: {

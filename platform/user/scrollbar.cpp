@@ -306,12 +306,8 @@ bool IsBarControl(HWND hwnd, int bar) {
 void ForgetScrollBarStates() { Store().Clear(); }
 
 LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCDESTROY) {
-    Store().Erase(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  auto s = Store().Find(hwnd);
-  if (!s) s = Store().Make(hwnd);
+  auto s = Store().ForMessage(hwnd, msg);
+  if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
   if (msg >= SBM_SETPOS && msg <= SBM_GETSCROLLINFO) return BarMessages(hwnd, s, msg, wParam, lParam);
   switch (msg) {
     case WM_GETDLGCODE:

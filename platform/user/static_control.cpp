@@ -193,12 +193,8 @@ LRESULT Mouse(HWND hwnd, UINT msg) {
 void ForgetStaticStates() { Store().Clear(); }
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCDESTROY) {
-    Store().Erase(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  auto s = Store().Find(hwnd);
-  if (!s) s = Store().Make(hwnd);
+  auto s = Store().ForMessage(hwnd, msg);
+  if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_NCCREATE: {
       auto cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);

@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "kernel/process_table.h"
+#include "shell/shell_internal.h"
 #include "user/user_state.h"
 
 namespace host::shell {
@@ -246,6 +247,7 @@ void PlaceTaskBar(HWND taskBar) {
   int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
   SetWindowPos(taskBar, nullptr, 0, cy - kBarHeight, cx, kBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   user::SetWorkArea({0, 0, cx, cy - kBarHeight});
+  if (HWND desktop = DesktopWindow()) SendMessageA(desktop, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
 }
 
 void PaintTaskBar(HWND hwnd) {
@@ -316,7 +318,8 @@ unsigned WakeCount() {
 
 DWORD RunShell() {
   HWND taskBar = nullptr, notify = nullptr;
-  if (RegisterShellClasses()) {
+  // The desktop first: it lies under the task bar and everything else.
+  if (CreateDesktop() && RegisterShellClasses()) {
     taskBar =
         CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTaskBarClass, "",
                         WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);

@@ -47,12 +47,14 @@ class InProcObject {
   HMODULE module_ = nullptr;
 };
 
-// ---- The task bar ----
+// ---- The task bar and the desktop ----
 // The shell runs as a hosted process of its own ("C:\\WINDOWS\\EXPLORER.EXE")
 // whose thread owns the task bar window "Shell_TrayWnd" along the bottom of
-// the screen and its notification area "TrayNotifyWnd". It starts with the
-// first Shell_NotifyIconA or StartShell, so stations that do not use it keep
-// their whole screen; it never takes scripted actions (see host/user.h).
+// the screen with its notification area "TrayNotifyWnd", and the desktop
+// "Progman" ("Program Manager") under every other window, whose child
+// "SHELLDLL_DefView" holds the desktop icons' "SysListView32". It starts with
+// the first Shell_NotifyIconA or StartShell, so stations that do not use it
+// keep their whole screen; it never takes scripted actions (see host/user.h).
 
 // Starts the shell if it is not running; returns the task bar window.
 HWND StartShell();
@@ -76,5 +78,17 @@ std::vector<TrayIcon> TrayIcons();
 // sent to the icon's window: Left gives WM_LBUTTONDOWN, WM_LBUTTONUP; a double
 // click adds WM_LBUTTONDBLCLK, WM_LBUTTONUP. False when there is no such icon.
 bool ClickTrayIcon(HWND window, UINT id, user::Button button = user::Button::Left, bool doubleClick = false);
+
+// The desktop icons' list view; NULL while the shell is not running. Icons
+// start in the left column, one grid cell (SM_CXICONSPACING x SM_CYICONSPACING)
+// apart: "My Computer", "Network Neighborhood", "Recycle Bin".
+HWND DesktopListView();
+
+struct DesktopIcon {
+  std::string name;
+  POINT position;  // LVM_GETITEMPOSITION: the icon's cell in the list view's client
+};
+// In the list view's order; empty while the shell is not running.
+std::vector<DesktopIcon> DesktopIcons();
 
 }  // namespace host::shell

@@ -723,6 +723,17 @@ typedef struct _TC_KEYDOWN {
 #define TCN_KEYDOWN (TCN_FIRST - 0)
 #define TCN_SELCHANGE (TCN_FIRST - 1)
 #define TCN_SELCHANGING (TCN_FIRST - 2)
+#define TabCtrl_GetItemCount(hwnd) ((int)SendMessageA((hwnd), TCM_GETITEMCOUNT, 0, 0L))
+#define TabCtrl_GetItem(hwnd, iItem, pitem) \
+  ((BOOL)SendMessageA((hwnd), TCM_GETITEMA, (WPARAM)(int)(iItem), (LPARAM)(TC_ITEMA *)(pitem)))
+#define TabCtrl_InsertItem(hwnd, iItem, pitem) \
+  ((int)SendMessageA((hwnd), TCM_INSERTITEMA, (WPARAM)(int)(iItem), (LPARAM)(const TC_ITEMA *)(pitem)))
+#define TabCtrl_GetItemRect(hwnd, i, prc) \
+  ((BOOL)SendMessageA((hwnd), TCM_GETITEMRECT, (WPARAM)(int)(i), (LPARAM)(RECT *)(prc)))
+#define TabCtrl_GetCurSel(hwnd) ((int)SendMessageA((hwnd), TCM_GETCURSEL, 0, 0))
+#define TabCtrl_SetCurSel(hwnd, i) ((int)SendMessageA((hwnd), TCM_SETCURSEL, (WPARAM)(i), 0))
+#define TabCtrl_AdjustRect(hwnd, bLarger, prc) \
+  ((int)SendMessageA(hwnd, TCM_ADJUSTRECT, (WPARAM)(BOOL)(bLarger), (LPARAM)(RECT *)(prc)))
 
 EXTERN_C_END
 

@@ -38,7 +38,7 @@ typedef struct _PROPSHEETPAGEA {
   HINSTANCE hInstance;
   union {
     LPCSTR pszTemplate;
-    const void *pResource; /* a DLGTEMPLATE in memory, with PSP_DLGINDIRECT */
+    LPCDLGTEMPLATEA pResource; /* a template in memory, with PSP_DLGINDIRECT */
   };
   union {
     HICON hIcon;
@@ -117,6 +117,12 @@ typedef BOOL(CALLBACK *LPFNADDPROPSHEETPAGES)(LPVOID, LPFNADDPROPSHEETPAGE, LPAR
 #define PSN_WIZFINISH (PSN_FIRST - 8)
 #define PSN_QUERYCANCEL (PSN_FIRST - 9)
 
+/* The notification record: for PSN_APPLY lParam is TRUE when OK was pressed. */
+typedef struct _PSHNOTIFY {
+  NMHDR hdr;
+  LPARAM lParam;
+} PSHNOTIFY, *LPPSHNOTIFY;
+
 /* What a page answers to PSN_APPLY (in DWL_MSGRESULT). */
 #define PSNRET_NOERROR 0
 #define PSNRET_INVALID 1
@@ -173,6 +179,7 @@ typedef BOOL(CALLBACK *LPFNADDPROPSHEETPAGES)(LPVOID, LPFNADDPROPSHEETPAGE, LPAR
 #define PropSheet_PressButton(hDlg, iButton) PostMessageA(hDlg, PSM_PRESSBUTTON, (WPARAM)(iButton), 0)
 #define PropSheet_GetTabControl(hDlg) ((HWND)SendMessageA(hDlg, PSM_GETTABCONTROL, 0, 0))
 #define PropSheet_GetCurrentPageHwnd(hDlg) ((HWND)SendMessageA(hDlg, PSM_GETCURRENTPAGEHWND, 0, 0L))
+#define PropSheet_IsDialogMessage(hDlg, pMsg) ((BOOL)SendMessageA(hDlg, PSM_ISDIALOGMESSAGE, 0, (LPARAM)(pMsg)))
 #define PropSheet_Apply(hDlg) ((BOOL)SendMessageA(hDlg, PSM_APPLY, 0, 0L))
 
 HPROPSHEETPAGE WINAPI CreatePropertySheetPageA(LPCPROPSHEETPAGEA lppsp);
@@ -186,6 +193,7 @@ EXTERN_C_END
 #ifdef __cplusplus
 static_assert(sizeof(PROPSHEETPAGEA) == 40, "PROPSHEETPAGEA is 40 bytes");
 static_assert(sizeof(PROPSHEETHEADERA) == 40, "PROPSHEETHEADERA is 40 bytes");
+static_assert(sizeof(PSHNOTIFY) == 16, "PSHNOTIFY is 16 bytes");
 #endif
 
 #endif

@@ -9,5 +9,3 @@ for kind in plain sanitize; do
   echo "== tests ($kind)"
   (cd "$dir" && ctest --output-on-failure -j "$(nproc)" --timeout 900)
 done
-echo "== fuzz targets, a few seconds each"
-scripts/fuzz.sh

@@ -1,7 +1,7 @@
 // ovx: the station command. `ovx station init DIR [--adapter NAME|FILE]` lays
 // out a station; `ovx tour [--out DIR]` boots one and shows what it holds;
 // `ovx inspect` and `ovx mode-file` are the database maintainer's tools.
-#include "inspect_command.h"
+#include "database_commands.h"
 #include "station_layout.h"
 
 #include <host/station.h>

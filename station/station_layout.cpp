@@ -2,7 +2,7 @@
 
 #include "controls_tour.h"
 #include "dialog_tour.h"
-#include "inspect_command.h"
+#include "database_commands.h"
 #include "window_tour.h"
 
 #include <adapter_tour.h>

@@ -553,7 +553,7 @@ bool ForEachReferencedTimingSection(const char* text, const char* section, Visit
 // Whether OVX.MON already has the model's section, and whether one of the
 // new timing section names is taken by a section the model does not own
 // (another model whose name differs only in spaces and underscores).
-bool InspectExistingText(const char* path, const char* section, const UserTiming* timings, int count, bool* exists) {
+bool CheckExistingText(const char* path, const char* section, const UserTiming* timings, int count, bool* exists) {
   *exists = false;
   char* text = LoadSectionText(path);
   if (!text) return true;  // appending reports a missing file
@@ -600,7 +600,7 @@ int WriteUserModel(const MonitorManufacturer* manufacturer, const MonitorModel* 
   }
   if (!PrepareTimings(model, section, timings.data(), count)) return 0;
   bool exists = false;
-  if (!InspectExistingText(path, section, timings.data(), count, &exists)) return 0;
+  if (!CheckExistingText(path, section, timings.data(), count, &exists)) return 0;
   if (exists && !DeleteModelSections(manufacturer, model, path)) {
     SetProblem("the old sections of \"%s\" could not be deleted", section);
     return 0;

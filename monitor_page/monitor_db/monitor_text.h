@@ -41,7 +41,7 @@ int DeleteModelSections(const MonitorManufacturer* manufacturer, const MonitorMo
 
 // The reason the last failed read or write of the database gave up (OVX.MON
 // or OVX.BIN), naming the section or record; "" after a success. For the
-// debugger output and the inspect tool.
+// debugger output and the database report tool.
 const char* LastMonitorDbProblem();
 
 // Capacity the reader gives ListSectionNames and ListSectionKeys at least.

@@ -41,7 +41,7 @@ constexpr LONG TimingBlock::*kTimingFields[kTimingFieldCount] = {
     &TimingBlock::V_SYNC,     &TimingBlock::V_BPORCH,        &TimingBlock::V_OVERSCAN,       &TimingBlock::OVERSCAN_ENABLE,
     &TimingBlock::INTERLACE_ENABLE, &TimingBlock::H_SYNC_POL, &TimingBlock::V_SYNC_POL};
 
-// Names of the fields as OVX.MON and the inspect tools spell them.
+// Names of the fields as OVX.MON and the report tools spell them.
 constexpr const char* kTimingFieldNames[kTimingFieldCount] = {
     "PIXEL_CLK", "H_DISP",   "H_FPORCH",   "H_SYNC",          "H_BPORCH",         "H_OVERSCAN", "V_DISP",    "V_FPORCH",
     "V_SYNC",    "V_BPORCH", "V_OVERSCAN", "OVERSCAN_ENABLE", "INTERLACE_ENABLE", "H_SYNC_POL", "V_SYNC_POL"};

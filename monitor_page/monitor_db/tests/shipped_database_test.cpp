@@ -1,4 +1,4 @@
-// The OVX.MON we ship, and the inspect tool reading it and its cache.
+// The OVX.MON we ship, and the report tool reading it and its cache.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "monitor_db_inspect.h"
+#include "monitor_db_report.h"
 #include "test_support.h"
 
 namespace monitor_db {
@@ -79,10 +79,10 @@ TEST_F(ShippedDatabase, CacheRoundTrip) {
   FreeMonitorTree(&cached);
 }
 
-// Runs the inspect tool into a string.
-int Inspect(const std::string& path, bool json, std::string* output) {
+// Runs the report tool into a string.
+int Print(const std::string& path, bool json, std::string* output) {
   FILE* out = tmpfile();
-  int result = monitor_db_inspect::InspectMonitorFile(path, json, out);
+  int result = monitor_db_report::PrintMonitorFile(path, json, out);
   std::fflush(out);
   std::rewind(out);
   output->clear();
@@ -92,7 +92,7 @@ int Inspect(const std::string& path, bool json, std::string* output) {
   return result;
 }
 
-class InspectTool : public ::testing::Test {
+class ReportTool : public ::testing::Test {
  protected:
   void SetUp() override { folder_ = std::make_unique<host::testing::TempFolder>(); }
   std::string Path(const char* name) const { return folder_->path() + "/" + name; }
@@ -100,26 +100,26 @@ class InspectTool : public ::testing::Test {
   std::unique_ptr<host::testing::TempFolder> folder_;
 };
 
-TEST_F(InspectTool, TextAndJsonOfBothFilesAgree) {
+TEST_F(ReportTool, TextAndJsonOfBothFilesAgree) {
   // No station is booted here: the tool boots a temporary one each time.
   ASSERT_FALSE(host::IsStationBooted());
   std::string text, json, binText, binJson;
-  ASSERT_EQ(Inspect(kShippedPath, false, &text), 0) << text;
+  ASSERT_EQ(Print(kShippedPath, false, &text), 0) << text;
   EXPECT_NE(text.find("format: OVX.MON (dot mode)\n"), std::string::npos);
   EXPECT_NE(text.find("manufacturer \"(Standard monitor types)\""), std::string::npos);
   EXPECT_NE(text.find("    1024X768  depth 0  zoom 0 NI  PIXEL_CLK=65000 H_DISP=1024 H_FPORCH=24 H_SYNC=136 H_BPORCH=160"),
             std::string::npos);
   EXPECT_NE(text.find("notes: none\nproblems: none\n"), std::string::npos);
-  ASSERT_EQ(Inspect(kShippedPath, true, &json), 0);
+  ASSERT_EQ(Print(kShippedPath, true, &json), 0);
   const auto doc = nlohmann::json::parse(json);
   EXPECT_EQ(doc["format"], "OVX.MON");
   EXPECT_EQ(doc["separator"], "dot");
   EXPECT_EQ(doc["ok"], true);
   EXPECT_TRUE(doc["problem"].is_null());
 
-  ASSERT_EQ(monitor_db_inspect::WriteCacheCommand(kShippedPath, Path("OVX.BIN")), 0);
+  ASSERT_EQ(monitor_db_report::WriteCacheCommand(kShippedPath, Path("OVX.BIN")), 0);
   ASSERT_FALSE(host::IsStationBooted());
-  ASSERT_EQ(Inspect(Path("OVX.BIN"), true, &binJson), 0) << binJson;
+  ASSERT_EQ(Print(Path("OVX.BIN"), true, &binJson), 0) << binJson;
   const auto bin = nlohmann::json::parse(binJson);
   EXPECT_EQ(bin["format"], "OVX.BIN");
   EXPECT_EQ(bin["counts"], doc["counts"]);
@@ -127,42 +127,42 @@ TEST_F(InspectTool, TextAndJsonOfBothFilesAgree) {
   EXPECT_GT(doc["counts"]["timings"].get<int>(), 100);
 }
 
-TEST_F(InspectTool, AFailedReadSaysWhereItStopped) {
+TEST_F(ReportTool, AFailedReadSaysWhereItStopped) {
   Write("BAD.MON", testing::CrLf({"[Acme.Pro]", "640X480 = NI, *Missing", ""}));
   std::string text;
-  EXPECT_EQ(Inspect(Path("BAD.MON"), false, &text), 1);
+  EXPECT_EQ(Print(Path("BAD.MON"), false, &text), 1);
   EXPECT_NE(text.find("problems:\n  the read stopped: timing section \"*Missing\" (key \"640X480\" of section \"Acme.Pro\") "
                       "is missing\n"),
             std::string::npos)
       << text;
 
   // A cache whose first record holds depth 12.
-  ASSERT_EQ(monitor_db_inspect::WriteCacheCommand(kShippedPath, Path("OVX.BIN")), 0);
+  ASSERT_EQ(monitor_db_report::WriteCacheCommand(kShippedPath, Path("OVX.BIN")), 0);
   std::string bytes = HostFile(Path("OVX.BIN"));
   bytes[40 + 84 + 132 + 4] = 12;
   Write("DAMAGED.BIN", bytes);
-  EXPECT_EQ(Inspect(Path("DAMAGED.BIN"), false, &text), 1);
+  EXPECT_EQ(Print(Path("DAMAGED.BIN"), false, &text), 1);
   EXPECT_NE(text.find("timing record 1 of model"), std::string::npos) << text;
   EXPECT_NE(text.find("depth 12"), std::string::npos) << text;
 
   // A damaged signature is still told apart from a text.
   bytes[0] = 'X';
   Write("SIGNATURE.BIN", bytes);
-  EXPECT_EQ(Inspect(Path("SIGNATURE.BIN"), false, &text), 1);
+  EXPECT_EQ(Print(Path("SIGNATURE.BIN"), false, &text), 1);
   EXPECT_NE(text.find("format: OVX.BIN"), std::string::npos) << text;
-  EXPECT_EQ(Inspect(Path("MISSING.MON"), false, &text), 2);
+  EXPECT_EQ(Print(Path("MISSING.MON"), false, &text), 2);
 }
 
-TEST_F(InspectTool, IgnoredSectionsAndANulAreNoted) {
+TEST_F(ReportTool, IgnoredSectionsAndANulAreNoted) {
   Write("NOTES.MON", testing::CrLf({"[Acme.Pro]", "[Generic 15]", ""}) + std::string(1, '\0') + "[Acme.Lost]\r\n");
   std::string text;
-  EXPECT_EQ(Inspect(Path("NOTES.MON"), false, &text), 0);
+  EXPECT_EQ(Print(Path("NOTES.MON"), false, &text), 0);
   EXPECT_NE(text.find("  section \"Generic 15\" ignored: no full stop (dot mode)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("NUL byte at offset 26"), std::string::npos) << text;
 }
 
 TEST_F(ShippedDatabase, SummaryForTheTour) {
-  const auto summary = monitor_db_inspect::SummarizeMonitorFile(kMonPath);
+  const auto summary = monitor_db_report::SummarizeMonitorFile(kMonPath);
   EXPECT_TRUE(summary.ok) << summary.problem;
   EXPECT_EQ(summary.format, "OVX.MON");
   EXPECT_GE(summary.manufacturers, 7);

@@ -1,4 +1,4 @@
-#include "inspect_command.h"
+#include "database_commands.h"
 
 #include <host/station.h>
 #include <windows.h>
@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "mode_file_inspect.h"
-#include "monitor_db_inspect.h"
+#include "mode_file_report.h"
+#include "monitor_db_report.h"
 
 namespace ovx {
 namespace {
@@ -38,7 +38,7 @@ std::string MonitorTextPath(const char* monitorFolder) { return std::string(moni
 
 int InspectCommand(int argc, char** argv) {
   if (argc == 3 && !std::strcmp(argv[0], "--write-cache"))
-    return monitor_db_inspect::WriteCacheCommand(argv[1], argv[2]);
+    return monitor_db_report::WriteCacheCommand(argv[1], argv[2]);
   bool json = false;
   const char* file = nullptr;
   for (int i = 0; i < argc; ++i) {
@@ -50,8 +50,8 @@ int InspectCommand(int argc, char** argv) {
       return InspectUsage();
   }
   if (!file) return InspectUsage();
-  if (mode_file_inspect::LooksLikeModeFile(FileStart(file))) return mode_file_inspect::InspectModeFile(file, json, stdout);
-  return monitor_db_inspect::InspectMonitorFile(file, json, stdout);
+  if (mode_file_report::LooksLikeModeFile(FileStart(file))) return mode_file_report::PrintModeFile(file, json, stdout);
+  return monitor_db_report::PrintMonitorFile(file, json, stdout);
 }
 
 int ModeFileCommand(int argc, char** argv) {
@@ -59,7 +59,7 @@ int ModeFileCommand(int argc, char** argv) {
     std::fputs("usage: ovx mode-file DATABASE MANUFACTURER MODEL OVX.INF\n", stderr);
     return 2;
   }
-  return mode_file_inspect::WriteModeFileCommand(argv[0], argv[1], argv[2], argv[3], stderr);
+  return mode_file_report::WriteModeFileCommand(argv[0], argv[1], argv[2], argv[3], stderr);
 }
 
 bool InstallShippedMonitorDatabase(const std::string& shippedHostPath, const char* monitorFolder) {
@@ -83,7 +83,7 @@ bool InstallShippedMonitorDatabase(const std::string& shippedHostPath, const cha
 
 void PrintMonitorDatabaseTour(const char* monitorFolder, FILE* out) {
   const std::string path = MonitorTextPath(monitorFolder);
-  const monitor_db_inspect::MonitorDbSummary summary = monitor_db_inspect::SummarizeMonitorFile(path);
+  const monitor_db_report::MonitorDbSummary summary = monitor_db_report::SummarizeMonitorFile(path);
   std::fprintf(out, "\n== monitor database, %s\n", path.c_str());
   if (summary.format.empty()) {
     std::fprintf(out, "  not readable: %s\n", summary.problem.c_str());
@@ -99,9 +99,9 @@ void PrintModeFileTour(const char* monitorFolder, const char* manufacturer, cons
   const std::string modeFile = host::HostPath(std::string(monitorFolder) + "\\OVX.INF");
   std::fprintf(out, "\n== mode file for \"%s\" \"%s\"\n", manufacturer, model);
   std::fflush(out);
-  if (mode_file_inspect::WriteModeFileCommand(database, manufacturer, model, modeFile, out) != 0) return;
+  if (mode_file_report::WriteModeFileCommand(database, manufacturer, model, modeFile, out) != 0) return;
   std::fflush(out);
-  mode_file_inspect::InspectModeFile(modeFile, false, out);
+  mode_file_report::PrintModeFile(modeFile, false, out);
 }
 
 }  // namespace ovx

@@ -1,4 +1,4 @@
-#include "mode_file_inspect.h"
+#include "mode_file_report.h"
 
 #include <host/station.h>
 #include <strings.h>
@@ -14,7 +14,7 @@
 #include "mode_file/mode_file.h"
 #include "monitor_db/monitor_db.h"
 
-namespace mode_file_inspect {
+namespace mode_file_report {
 namespace {
 
 namespace mf = mode_file;
@@ -350,10 +350,10 @@ bool LooksLikeModeFile(const std::string& bytes) {
          strcasecmp(head.c_str(), mf::kSignature) == 0;
 }
 
-int InspectModeFile(const std::string& hostPath, bool json, FILE* out) {
+int PrintModeFile(const std::string& hostPath, bool json, FILE* out) {
   std::string bytes;
   if (!ReadHostFile(hostPath, &bytes)) {
-    std::fprintf(stderr, "ovx inspect: cannot read %s\n", hostPath.c_str());
+    std::fprintf(stderr, "ovx: cannot read %s\n", hostPath.c_str());
     return 2;
   }
   const Layout layout = Decode(bytes);
@@ -380,4 +380,4 @@ int WriteModeFileCommand(const std::string& databasePath, const std::string& man
   return result;
 }
 
-}  // namespace mode_file_inspect
+}  // namespace mode_file_report

@@ -1,4 +1,4 @@
-// `ovx inspect`: shows what the Monitor page would read from an OVX.MON or an
+// The database maintainer's view: what the Monitor page would read from an OVX.MON or an
 // OVX.BIN — manufacturers, models, every timing with its fifteen fields, and
 // the problems found. The file is read through the page's own code inside a
 // station (a temporary one when none is booted).
@@ -7,15 +7,15 @@
 #include <cstdio>
 #include <string>
 
-namespace monitor_db_inspect {
+namespace monitor_db_report {
 
 // Prints the tree read from the host file `hostPath` (OVX.MON or OVX.BIN,
 // told apart by content) as text or, with `json`, as one JSON object.
 // Returns 0 when the file read without a problem, 1 when the read failed
 // (the output says where), 2 when the file cannot be opened.
-int InspectMonitorFile(const std::string& hostPath, bool json, FILE* out);
+int PrintMonitorFile(const std::string& hostPath, bool json, FILE* out);
 
-// `ovx inspect --write-cache OVX.MON OVX.BIN`: reads the host file `monPath`
+// Converting a database text into its cache: reads the host file `monPath`
 // as OVX.MON and writes the host file `binPath` as its OVX.BIN. Messages go
 // to stderr. Returns 0 on success, 1 otherwise.
 int WriteCacheCommand(const std::string& monPath, const std::string& binPath);
@@ -31,4 +31,4 @@ struct MonitorDbSummary {
 };
 MonitorDbSummary SummarizeMonitorFile(const std::string& windowsPath);
 
-}  // namespace monitor_db_inspect
+}  // namespace monitor_db_report

@@ -1,5 +1,5 @@
-// `ovx mode-file` and `ovx inspect OVX.INF`, run inside the test's station on host files.
-#include "mode_file_inspect.h"
+// Writing OVX.INF for a model and printing what a mode file holds, run inside the test's station on host files.
+#include "mode_file_report.h"
 
 #include <gtest/gtest.h>
 
@@ -42,10 +42,10 @@ class ModeFileCommand : public ModeFileTest {
   std::string HostFile(const std::string& name) const { return root() + "/" + name; }
   std::pair<int, std::string> Write(const std::string& database, const std::string& maker, const std::string& model,
                                     const std::string& out) {
-    return Captured([&](FILE* err) { return mode_file_inspect::WriteModeFileCommand(database, maker, model, out, err); });
+    return Captured([&](FILE* err) { return mode_file_report::WriteModeFileCommand(database, maker, model, out, err); });
   }
-  std::pair<int, std::string> Inspect(const std::string& path, bool json) {
-    return Captured([&](FILE* out) { return mode_file_inspect::InspectModeFile(path, json, out); });
+  std::pair<int, std::string> Print(const std::string& path, bool json) {
+    return Captured([&](FILE* out) { return mode_file_report::PrintModeFile(path, json, out); });
   }
   // The host file read back through ReadModeFile in the station.
   BoardEntryList ReadBack(const std::string& hostPath) {
@@ -57,7 +57,7 @@ class ModeFileCommand : public ModeFileTest {
   const std::string shipped_ = std::string(OVX_DATA_DIR) + "/OVX.MON";
 };
 
-TEST_F(ModeFileCommand, WritesAShippedModelAndInspectsIt) {
+TEST_F(ModeFileCommand, WritesAShippedModelAndPrintsIt) {
   const std::string out = HostFile("OVX.INF");
   auto [result, messages] = Write(shipped_, "(Standard monitor types)", "Super VGA 800x600", out);
   ASSERT_EQ(result, 0) << messages;
@@ -66,7 +66,7 @@ TEST_F(ModeFileCommand, WritesAShippedModelAndInspectsIt) {
   EXPECT_STREQ(read[0].monitorName, "(Standard monitor types).Super VGA 800x600");
   EXPECT_EQ(read[0].modes.size(), 2u);
 
-  auto [textResult, text] = Inspect(out, false);
+  auto [textResult, text] = Print(out, false);
   EXPECT_EQ(textResult, 0) << text;
   EXPECT_NE(text.find("header: signature \"Orvane OVX INF file\", version 200, board records at 48 - - -"),
             std::string::npos)
@@ -74,7 +74,7 @@ TEST_F(ModeFileCommand, WritesAShippedModelAndInspectsIt) {
   EXPECT_NE(text.find("slot 0 at 48: board 0x0301 \"Orvane OVX 4000\""), std::string::npos) << text;
   EXPECT_NE(text.find("mode 1 at 204: 640x480"), std::string::npos) << text;
 
-  auto [jsonResult, json] = Inspect(out, true);
+  auto [jsonResult, json] = Print(out, true);
   EXPECT_EQ(jsonResult, 0);
   const nlohmann::json doc = nlohmann::json::parse(json);
   EXPECT_EQ(doc["header"]["boardRecordOffsets"][0], 48);
@@ -126,20 +126,20 @@ TEST_F(ModeFileCommand, RefusesUnknownModelsAndModelsWithoutTimingsLeavingTheOut
   }
 }
 
-TEST_F(ModeFileCommand, InspectReportsWhereAFileIsDamaged) {
+TEST_F(ModeFileCommand, PrintingReportsWhereAFileIsDamaged) {
   Bytes file = Header(48, 0xFFFF, 0xFFFF, 0xFFFF, "Orvane OVX INF file", 201);
   file.Raw(BoardRecord(kBoardId, kBoardName, "A.B", 2, 156).str());
   file.Raw(ModeRecord(640, 480, 0, 59, 31, 1, 1, {25175, 640, 16, 96, 48, 0, 480, 10, 2, 33, 0, 0, 0, 1, 0}).str());
   const std::string path = HostFile("damaged.inf");
   WriteHost(path, file.str());
-  auto [result, text] = Inspect(path, false);
+  auto [result, text] = Print(path, false);
   EXPECT_EQ(result, 1);
   EXPECT_NE(text.find("problem: format version 201, not 200"), std::string::npos) << text;
   EXPECT_NE(text.find("problem: slot 0: mode record 1 at 204 runs past the end of the file"), std::string::npos)
       << text;
-  EXPECT_EQ(Inspect(HostFile("missing.inf"), false).first, 2);
-  EXPECT_TRUE(mode_file_inspect::LooksLikeModeFile(file.str()));
-  EXPECT_FALSE(mode_file_inspect::LooksLikeModeFile("OVT Encoded Monitor List"));
+  EXPECT_EQ(Print(HostFile("missing.inf"), false).first, 2);
+  EXPECT_TRUE(mode_file_report::LooksLikeModeFile(file.str()));
+  EXPECT_FALSE(mode_file_report::LooksLikeModeFile("OVT Encoded Monitor List"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "monitor_db_inspect.h"
+#include "monitor_db_report.h"
 
 #include <host/station.h>
 #include <windows.h>
@@ -12,7 +12,7 @@
 
 #include "monitor_db/monitor_db.h"
 
-namespace monitor_db_inspect {
+namespace monitor_db_report {
 namespace {
 
 namespace db = monitor_db;
@@ -47,19 +47,19 @@ bool LooksLikeCache(const std::string& bytes) {
 }
 
 // A station to read the file in: the booted one, or a temporary one.
-class InspectStation {
+class ScratchStation {
  public:
-  InspectStation() {
+  ScratchStation() {
     if (host::IsStationBooted()) return;
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/ovx-inspect-XXXXXX";
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/ovx-database-XXXXXX";
     if (!mkdtemp(pattern.data())) return;
     root_ = pattern;
     host::StationConfig config;
     config.root = root_;
     host::BootStation(config);
   }
-  ~InspectStation() {
+  ~ScratchStation() {
     if (root_.empty()) return;
     host::ShutdownStation();
     std::error_code ignored;
@@ -222,16 +222,16 @@ std::string ScratchPathFor(const std::string& bytes) {
 
 }  // namespace
 
-int InspectMonitorFile(const std::string& hostPath, bool json, FILE* out) {
+int PrintMonitorFile(const std::string& hostPath, bool json, FILE* out) {
   std::string bytes;
   if (!ReadHostFile(hostPath, &bytes)) {
-    std::fprintf(stderr, "ovx inspect: cannot open %s\n", hostPath.c_str());
+    std::fprintf(stderr, "ovx: cannot open %s\n", hostPath.c_str());
     return 2;
   }
-  InspectStation station;
+  ScratchStation station;
   const std::string windowsPath = ScratchPathFor(bytes);
   if (!station.ready() || !PutStationFile(windowsPath, bytes)) {
-    std::fprintf(stderr, "ovx inspect: no station to read %s in\n", hostPath.c_str());
+    std::fprintf(stderr, "ovx: no station to read %s in\n", hostPath.c_str());
     return 2;
   }
   int result;
@@ -251,14 +251,14 @@ int InspectMonitorFile(const std::string& hostPath, bool json, FILE* out) {
 int WriteCacheCommand(const std::string& monPath, const std::string& binPath) {
   std::string bytes;
   if (!ReadHostFile(monPath, &bytes)) {
-    std::fprintf(stderr, "ovx inspect: cannot open %s\n", monPath.c_str());
+    std::fprintf(stderr, "ovx: cannot open %s\n", monPath.c_str());
     return 1;
   }
   if (LooksLikeCache(bytes)) {
-    std::fprintf(stderr, "ovx inspect: %s is not an OVX.MON text\n", monPath.c_str());
+    std::fprintf(stderr, "ovx: %s is not an OVX.MON text\n", monPath.c_str());
     return 1;
   }
-  InspectStation station;
+  ScratchStation station;
   const std::string textPath = std::string(kScratchFolder) + "\\" + db::kMonitorTextFile;
   const std::string cachePath = std::string(kScratchFolder) + "\\" + db::kMonitorCacheFile;
   int result = 1;
@@ -267,11 +267,11 @@ int WriteCacheCommand(const std::string& monPath, const std::string& binPath) {
     ReadInStation(textPath, bytes, &reading);
     std::string cache;
     if (!reading.ok)
-      std::fprintf(stderr, "ovx inspect: %s: the read stopped: %s\n", monPath.c_str(), reading.problem.c_str());
+      std::fprintf(stderr, "ovx: %s: the read stopped: %s\n", monPath.c_str(), reading.problem.c_str());
     else if (!db::WriteMonitorCache(reading.tree, cachePath.c_str()) || !GetStationFile(cachePath, &cache))
-      std::fprintf(stderr, "ovx inspect: the cache could not be written: %s\n", db::LastMonitorDbProblem());
+      std::fprintf(stderr, "ovx: the cache could not be written: %s\n", db::LastMonitorDbProblem());
     else if (!WriteHostFile(binPath, cache))
-      std::fprintf(stderr, "ovx inspect: cannot write %s\n", binPath.c_str());
+      std::fprintf(stderr, "ovx: cannot write %s\n", binPath.c_str());
     else
       result = 0;
   }
@@ -298,4 +298,4 @@ MonitorDbSummary SummarizeMonitorFile(const std::string& windowsPath) {
   return summary;
 }
 
-}  // namespace monitor_db_inspect
+}  // namespace monitor_db_report

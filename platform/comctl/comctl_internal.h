@@ -33,6 +33,22 @@ template <class State>
 void AttachState(HWND hwnd, State* state) {
   SetWindowLongA(hwnd, 0, reinterpret_cast<LONG>(state));
 }
+// WM_NCCREATE: a new state that knows its window and, when it keeps one, its parent.
+template <class State>
+State* CreateState(HWND hwnd, LPARAM createParams) {
+  auto* state = new State;
+  state->hwnd = hwnd;
+  if constexpr (requires { state->parent; })
+    state->parent = reinterpret_cast<const CREATESTRUCTA*>(createParams)->hwndParent;
+  AttachState(hwnd, state);
+  return state;
+}
+// WM_NCDESTROY: the window lets go of its state, which goes.
+template <class State>
+void DeleteState(HWND hwnd, State* state) {
+  AttachState<State>(hwnd, nullptr);
+  delete state;
+}
 
 // The window a control notifies: the parent it was created with.
 HWND NotifyTarget(HWND control);

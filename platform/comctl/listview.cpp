@@ -508,10 +508,7 @@ LRESULT ListMessage(ListView& lv, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   ListView* lv = ListOf(hwnd);
   if (msg == WM_NCCREATE) {
-    lv = new ListView;
-    lv->hwnd = hwnd;
-    lv->parent = reinterpret_cast<CREATESTRUCTA*>(lParam)->hwndParent;
-    AttachState(hwnd, lv);
+    CreateState<ListView>(hwnd, lParam);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!lv) return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -521,8 +518,7 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         for (HIMAGELIST list : {lv->normal, lv->small, lv->stateImages})
           if (list) ImageList_Destroy(list);
       }
-      AttachState<ListView>(hwnd, nullptr);
-      delete lv;
+      DeleteState(hwnd, lv);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_DESTROY:
       DeleteAll(*lv);

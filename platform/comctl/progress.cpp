@@ -66,16 +66,13 @@ void Paint(Progress& bar, HDC dc) {
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Progress* bar = ProgressOf(hwnd);
   if (msg == WM_NCCREATE) {
-    bar = new Progress;
-    bar->hwnd = hwnd;
-    AttachState(hwnd, bar);
+    CreateState<Progress>(hwnd, lParam);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!bar) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_NCDESTROY:
-      AttachState<Progress>(hwnd, nullptr);
-      delete bar;
+      DeleteState(hwnd, bar);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:

@@ -233,17 +233,13 @@ LRESULT TabMessage(TabControl& tc, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   TabControl* tc = TabsOf(hwnd);
   if (msg == WM_NCCREATE) {
-    tc = new TabControl;
-    tc->hwnd = hwnd;
-    tc->parent = reinterpret_cast<CREATESTRUCTA*>(lParam)->hwndParent;
-    AttachState(hwnd, tc);
+    CreateState<TabControl>(hwnd, lParam);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!tc) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_NCDESTROY:
-      AttachState<TabControl>(hwnd, nullptr);
-      delete tc;
+      DeleteState(hwnd, tc);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:

@@ -379,10 +379,7 @@ LRESULT ToolbarMessage(Toolbar& tb, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Toolbar* tb = ToolbarOf(hwnd);
   if (msg == WM_NCCREATE) {
-    tb = new Toolbar;
-    tb->hwnd = hwnd;
-    tb->parent = reinterpret_cast<CREATESTRUCTA*>(lParam)->hwndParent;
-    AttachState(hwnd, tb);
+    CreateState<Toolbar>(hwnd, lParam);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!tb) return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -402,8 +399,7 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_NCDESTROY:
       if (tb->images) ImageList_Destroy(tb->images);
-      AttachState<Toolbar>(hwnd, nullptr);
-      delete tb;
+      DeleteState(hwnd, tb);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:

@@ -340,16 +340,13 @@ LRESULT TipMessage(Tip& tip, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK TipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Tip* tip = TipOf(hwnd);
   if (msg == WM_NCCREATE) {
-    tip = new Tip;
-    tip->hwnd = hwnd;
-    AttachState(hwnd, tip);
+    CreateState<Tip>(hwnd, lParam);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!tip) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_NCDESTROY:
-      AttachState<Tip>(hwnd, nullptr);
-      delete tip;
+      DeleteState(hwnd, tip);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:

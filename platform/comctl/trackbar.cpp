@@ -345,17 +345,13 @@ LRESULT TrackbarMessage(Trackbar& bar, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Trackbar* bar = TrackbarOf(hwnd);
   if (msg == WM_NCCREATE) {
-    bar = new Trackbar;
-    bar->hwnd = hwnd;
-    bar->parent = reinterpret_cast<CREATESTRUCTA*>(lParam)->hwndParent;
-    AttachState(hwnd, bar);
+    CreateState<Trackbar>(hwnd, lParam);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!bar) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_NCDESTROY:
-      AttachState<Trackbar>(hwnd, nullptr);
-      delete bar;
+      DeleteState(hwnd, bar);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:

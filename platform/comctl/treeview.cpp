@@ -886,19 +886,13 @@ LRESULT TreeMessage(Tree& tree, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Tree* tree = TreeOf(hwnd);
   if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    tree = new Tree;
-    tree->hwnd = hwnd;
-    tree->parent = create->hwndParent;
-    AttachState(hwnd, tree);
-    UpdateItemHeight(*tree);
+    UpdateItemHeight(*CreateState<Tree>(hwnd, lParam));
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!tree) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_NCDESTROY:
-      AttachState<Tree>(hwnd, nullptr);
-      delete tree;
+      DeleteState(hwnd, tree);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_DESTROY:
       DeleteItem(*tree, TVI_ROOT);

@@ -278,10 +278,7 @@ LRESULT UpDownMessage(UpDown& ud, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   UpDown* ud = UpDownOf(hwnd);
   if (msg == WM_NCCREATE) {
-    ud = new UpDown;
-    ud->hwnd = hwnd;
-    ud->parent = reinterpret_cast<CREATESTRUCTA*>(lParam)->hwndParent;
-    AttachState(hwnd, ud);
+    CreateState<UpDown>(hwnd, lParam);
     return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
   if (!ud) return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -293,8 +290,7 @@ LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       ReleaseBuddy(*ud);
       return 0;
     case WM_NCDESTROY:
-      AttachState<UpDown>(hwnd, nullptr);
-      delete ud;
+      DeleteState(hwnd, ud);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
     case WM_PRINTCLIENT:

@@ -5,6 +5,8 @@
 // disabling and keyboard rules are the dialog manager's. A page's dialog is
 // made from a copy of its template turned into a DS_CONTROL child the first
 // time the page is shown. Pages answer notifications through DWL_MSGRESULT.
+// PSM_ADDPAGE and PSM_REMOVEPAGE change the pages of a running sheet; pages
+// with an icon show it on their tab, from an image list the sheet owns.
 #include <prsht.h>
 
 #include <algorithm>
@@ -71,6 +73,12 @@ void Release(HPROPSHEETPAGE handle) {
 
 void ReleaseTaken(HPROPSHEETPAGE handle) {
   if (ForgetPage(handle, true)) Release(handle);
+}
+
+// A page the sheet took but cannot use stays the caller's.
+void GiveBack(HPROPSHEETPAGE handle) {
+  std::lock_guard<std::mutex> lock(PagesLock());
+  handle->inSheet = false;
 }
 
 // ---- Page templates ----
@@ -197,6 +205,7 @@ struct SheetPage {
   HPROPSHEETPAGE handle = nullptr;
   std::optional<PageTemplate> tmpl;
   std::string title;
+  int image = -1;  // in the sheet's tab images
   HWND hwnd = nullptr;
   bool changed = false;
 };
@@ -211,7 +220,8 @@ struct Sheet {
   UINT startPage = 0;
   std::string startTitle;  // PSH_USEPSTARTPAGE
   HWND tab = nullptr;
-  INT_PTR restart = 0;  // ID_PSRESTARTWINDOWS / ID_PSREBOOTSYSTEM bits
+  HIMAGELIST images = nullptr;  // the pages' small icons, made with the first one
+  INT_PTR restart = 0;          // ID_PSRESTARTWINDOWS / ID_PSREBOOTSYSTEM bits
   bool applied = false;
   bool closed = false;          // after OK or Cancel
   bool* initialised = nullptr;  // set once the sheet window owns the pages
@@ -222,6 +232,12 @@ int PageCount(const Sheet& sheet) { return static_cast<int>(sheet.pages.size());
 HWND Button(const Sheet& sheet, int id) { return GetDlgItem(sheet.hwnd, id); }
 HWND CurrentPage(const Sheet& sheet) {
   return sheet.current >= 0 && !sheet.closed ? sheet.pages[sheet.current].hwnd : nullptr;
+}
+
+int PageIndex(const Sheet& sheet, HWND hwnd) {
+  for (int i = 0; i < PageCount(sheet); ++i)
+    if (hwnd && sheet.pages[i].hwnd == hwnd) return i;
+  return -1;
 }
 
 LRESULT NotifyPage(const Sheet& sheet, HWND page, UINT code, LPARAM lParam = 0) {
@@ -266,23 +282,28 @@ void UpdateHelpButton(const Sheet& sheet) {
 
 // Makes `index` the shown page: it is created when first shown and asked with
 // PSN_SETACTIVE; a page that answers -1 (or cannot be made) passes the turn
-// to the next one. False when no page accepts: the old page stays.
-bool Activate(Sheet& sheet, int index) {
-  int previous = sheet.current;
-  for (int step = 0; step < PageCount(sheet); ++step) {
-    int candidate = (index + step) % PageCount(sheet);
-    SheetPage& page = sheet.pages[candidate];
-    if (!CreatePageWindow(sheet, page)) continue;
-    if (NotifyPage(sheet, page.hwnd, PSN_SETACTIVE) == -1) continue;
+// to the next one, never to `excluded` (a page on its way out). False when no
+// page accepts: the old page stays.
+bool Activate(Sheet& sheet, int index, int excluded = -1) {
+  HWND previous = sheet.current >= 0 ? sheet.pages[sheet.current].hwnd : nullptr;
+  int count = PageCount(sheet);
+  for (int step = 0; step < count; ++step) {
+    int candidate = (index + step) % count;
+    if (candidate == excluded || candidate >= PageCount(sheet)) continue;
+    if (!CreatePageWindow(sheet, sheet.pages[candidate])) continue;
+    HWND shown = sheet.pages[candidate].hwnd;
+    if (NotifyPage(sheet, shown, PSN_SETACTIVE) == -1) continue;
+    // The page may have added or removed pages while it was asked.
+    candidate = PageIndex(sheet, shown);
+    if (candidate < 0) continue;
     sheet.current = candidate;
     SendMessageA(sheet.tab, TCM_SETCURSEL, candidate, 0);
-    ShowWindow(page.hwnd, SW_SHOW);
-    if (previous >= 0 && previous != candidate && sheet.pages[previous].hwnd)
-      ShowWindow(sheet.pages[previous].hwnd, SW_HIDE);
+    ShowWindow(shown, SW_SHOW);
+    if (previous && previous != shown && IsWindow(previous)) ShowWindow(previous, SW_HIDE);
     UpdateHelpButton(sheet);
     return true;
   }
-  if (previous >= 0) SendMessageA(sheet.tab, TCM_SETCURSEL, previous, 0);
+  if (sheet.current >= 0) SendMessageA(sheet.tab, TCM_SETCURSEL, sheet.current, 0);
   return false;
 }
 
@@ -364,12 +385,6 @@ void PressButton(Sheet& sheet, WPARAM button) {
   if (control && IsWindowEnabled(control)) Command(sheet, ids[button]);
 }
 
-int PageIndex(const Sheet& sheet, HWND hwnd) {
-  for (int i = 0; i < PageCount(sheet); ++i)
-    if (hwnd && sheet.pages[i].hwnd == hwnd) return i;
-  return -1;
-}
-
 int HandleIndex(const Sheet& sheet, HPROPSHEETPAGE handle) {
   for (int i = 0; i < PageCount(sheet); ++i)
     if (sheet.pages[i].handle == handle) return i;
@@ -418,17 +433,41 @@ void AddButton(HWND sheet, int id, const char* text, DWORD style, int x, int y, 
   SendMessageA(button, WM_SETFONT, SendMessageA(sheet, WM_GETFONT, 0, 0), FALSE);
 }
 
+// The page's small icon (PSP_USEHICON, else PSP_USEICONID from the page's
+// module) added to the tab images, which are made with the first icon; -1 without one.
+int AddPageIcon(Sheet& sheet, const PROPSHEETPAGEA& record) {
+  bool given = (record.dwFlags & PSP_USEHICON) && record.hIcon;
+  bool byId = !given && (record.dwFlags & PSP_USEICONID) && record.pszIcon;
+  if (!given && !byId) return -1;
+  int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+  HICON icon =
+      given ? record.hIcon : static_cast<HICON>(LoadImageA(record.hInstance, record.pszIcon, IMAGE_ICON, cx, cy, 0));
+  if (!icon) return -1;
+  if (!sheet.images) {
+    sheet.images = ImageList_Create(cx, cy, ILC_COLORDDB | ILC_MASK, 4, 4);
+    SendMessageA(sheet.tab, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(sheet.images));
+  }
+  int image = sheet.images ? ImageList_AddIcon(sheet.images, icon) : -1;
+  if (byId) DestroyIcon(icon);  // the list holds a copy
+  return image;
+}
+
+void InsertTab(Sheet& sheet, int index) {
+  SheetPage& page = sheet.pages[index];
+  page.image = AddPageIcon(sheet, *page.handle->page());
+  TC_ITEMA item{};
+  item.mask = TCIF_TEXT | (page.image >= 0 ? TCIF_IMAGE : 0);
+  item.pszText = const_cast<LPSTR>(page.title.c_str());
+  item.iImage = page.image;
+  SendMessageA(sheet.tab, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
+}
+
 void CreateTab(Sheet& sheet, const Layout& layout, SIZE pageSize) {
   sheet.tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
                               layout.margin, layout.margin, pageSize.cx, pageSize.cy, sheet.hwnd,
                               reinterpret_cast<HMENU>(kTabId), nullptr, nullptr);
   SendMessageA(sheet.tab, WM_SETFONT, SendMessageA(sheet.hwnd, WM_GETFONT, 0, 0), FALSE);
-  for (int i = 0; i < PageCount(sheet); ++i) {
-    TC_ITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<LPSTR>(sheet.pages[i].title.c_str());
-    SendMessageA(sheet.tab, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
-  }
+  for (int i = 0; i < PageCount(sheet); ++i) InsertTab(sheet, i);
   RECT outer{0, 0, pageSize.cx, pageSize.cy};
   SendMessageA(sheet.tab, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&outer));
   SetWindowPos(sheet.tab, nullptr, layout.margin, layout.margin, outer.right - outer.left, outer.bottom - outer.top,
@@ -508,12 +547,80 @@ void ReleasePages(Sheet& sheet) {
   for (SheetPage& page : sheet.pages) ReleaseTaken(page.handle);
   sheet.pages.clear();
   sheet.current = -1;
+  if (sheet.images) {
+    SendMessageA(sheet.tab, TCM_SETIMAGELIST, 0, 0);
+    ImageList_Destroy(sheet.images);
+    sheet.images = nullptr;
+  }
 }
 
 // The pages of a sheet whose window never took them.
 void ReleaseUnused(Sheet& sheet) {
   for (SheetPage& page : sheet.pages) ReleaseTaken(page.handle);
   sheet.pages.clear();
+}
+
+// ---- Pages added and removed while the sheet runs ----
+
+SheetPage MakeSheetPage(HPROPSHEETPAGE handle) {
+  SheetPage page;
+  page.handle = handle;
+  const PROPSHEETPAGEA& record = *handle->page();
+  page.tmpl = TemplateOf(record);
+  page.title = (record.dwFlags & PSP_USETITLE) ? TextArgument(record.hInstance, record.pszTitle)
+               : page.tmpl                     ? page.tmpl->caption
+                                               : "";
+  return page;
+}
+
+// Made pages fill the display area, which shrinks when the first tab icon arrives.
+void PlacePages(const Sheet& sheet) {
+  RECT area = DisplayArea(sheet);
+  for (const SheetPage& page : sheet.pages)
+    if (page.hwnd)
+      SetWindowPos(page.hwnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// PSM_ADDPAGE: the page goes last and is the sheet's from now on; the sheet
+// keeps its size, as on Windows. A page that is gone, in a sheet already or
+// without a template is refused and stays the caller's.
+bool AddPage(Sheet& sheet, HPROPSHEETPAGE handle) {
+  if (sheet.closed || PageCount(sheet) >= MAXPROPPAGES || !TakePage(handle)) return false;
+  SheetPage page = MakeSheetPage(handle);
+  if (!page.tmpl) {
+    GiveBack(handle);
+    return false;
+  }
+  bool hadImages = sheet.images != nullptr;
+  sheet.pages.push_back(std::move(page));
+  InsertTab(sheet, PageCount(sheet) - 1);
+  if (!hadImages && sheet.images) PlacePages(sheet);
+  if (sheet.current < 0) Activate(sheet, PageCount(sheet) - 1);
+  return true;
+}
+
+// PSM_REMOVEPAGE: the shown page first hands over to the page after it (the
+// one before when it is last), which cannot be refused; then its tab and its
+// dialog go and the sheet releases it. With no page left to show, none is.
+bool RemovePage(Sheet& sheet, int index) {
+  if (index < 0 || index >= PageCount(sheet)) return false;
+  if (index == sheet.current) {
+    int neighbour = index + 1 < PageCount(sheet) ? index + 1 : index - 1;
+    if (neighbour < 0 || !Activate(sheet, neighbour, index)) sheet.current = -1;
+  }
+  SheetPage page = std::move(sheet.pages[index]);
+  sheet.pages.erase(sheet.pages.begin() + index);
+  if (sheet.current > index) --sheet.current;
+  SendMessageA(sheet.tab, TCM_DELETEITEM, index, 0);
+  if (page.hwnd && IsWindow(page.hwnd)) {
+    HWND focus = GetFocus();
+    if (focus && (focus == page.hwnd || IsChild(page.hwnd, focus))) SetFocus(sheet.tab);
+    DestroyWindow(page.hwnd);
+  }
+  ReleaseTaken(page.handle);
+  UpdateApplyButton(sheet);
+  return true;
 }
 
 // Answers a message through DWL_MSGRESULT, as a dialog procedure does.
@@ -552,6 +659,12 @@ INT_PTR SheetMessage(Sheet& sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
     case PSM_SETCURSEL: {
       int index = lParam ? HandleIndex(sheet, reinterpret_cast<HPROPSHEETPAGE>(lParam)) : static_cast<int>(wParam);
       return Answer(hwnd, ChangePage(sheet, index));
+    }
+    case PSM_ADDPAGE:
+      return Answer(hwnd, AddPage(sheet, reinterpret_cast<HPROPSHEETPAGE>(lParam)));
+    case PSM_REMOVEPAGE: {
+      int index = lParam ? HandleIndex(sheet, reinterpret_cast<HPROPSHEETPAGE>(lParam)) : static_cast<int>(wParam);
+      return Answer(hwnd, RemovePage(sheet, index));
     }
     case PSM_CHANGED:
     case PSM_UNCHANGED:
@@ -677,16 +790,8 @@ INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
   std::vector<HPROPSHEETPAGE> handles;
   bool usable = UsablePages(*lppsph, &handles);
   auto sheet = std::make_unique<Sheet>();
-  for (HPROPSHEETPAGE handle : handles) {
-    SheetPage page;
-    page.handle = handle;
-    const PROPSHEETPAGEA& record = *handle->page();
-    page.tmpl = TemplateOf(record);
-    page.title = (record.dwFlags & PSP_USETITLE) ? TextArgument(record.hInstance, record.pszTitle)
-                 : page.tmpl                     ? page.tmpl->caption
-                                                 : "";
-    sheet->pages.push_back(std::move(page));
-  }
+  sheet->pages.reserve(MAXPROPPAGES);  // pages added from a page's own messages never move the others
+  for (HPROPSHEETPAGE handle : handles) sheet->pages.push_back(MakeSheetPage(handle));
   bool anyTemplate = std::any_of(sheet->pages.begin(), sheet->pages.end(), [](const SheetPage& p) { return p.tmpl; });
   if (!usable || !anyTemplate) {
     for (HPROPSHEETPAGE handle : handles) ReleaseTaken(handle);

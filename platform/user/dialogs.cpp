@@ -359,9 +359,10 @@ std::optional<DialogTemplate> TemplateResource(HINSTANCE instance, LPCSTR name) 
   return parsed;
 }
 
+// The top-level window of `parent`: a child of the desktop is one itself, so the desktop is never disabled.
 HWND RootOwner(HWND hwnd) {
-  if (!hwnd || !IsWindow(hwnd)) return nullptr;
-  while (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) hwnd = GetParent(hwnd);
+  if (!hwnd || !IsWindow(hwnd) || hwnd == GetDesktopWindow()) return nullptr;
+  while ((GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) && GetParent(hwnd) != GetDesktopWindow()) hwnd = GetParent(hwnd);
   return hwnd;
 }
 

@@ -314,7 +314,8 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   }
   auto window = CheckWindow(hWnd);
   if (!window) return 0;
-  if (window->threadId == CurrentThread()) return CallSent(hWnd, Msg, wParam, lParam);
+  // The desktop belongs to no thread: its procedure answers on the sender's, else the send would wait forever.
+  if (window->threadId == CurrentThread() || IsDesktop(hWnd)) return CallSent(hWnd, Msg, wParam, lParam);
   return SendAcross(window, Msg, wParam, lParam);
 }
 
@@ -325,7 +326,7 @@ BOOL WINAPI SendNotifyMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam
   }
   auto window = CheckWindow(hWnd);
   if (!window) return FALSE;
-  if (window->threadId == CurrentThread()) {
+  if (window->threadId == CurrentThread() || IsDesktop(hWnd)) {
     CallSent(hWnd, Msg, wParam, lParam);
     return TRUE;
   }

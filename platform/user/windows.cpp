@@ -43,8 +43,10 @@ void DefaultPlacement(int& x, int& y, int& cx, int& cy, DWORD style, bool& defau
   }
 }
 
+// Up the chain of child windows to the top-level one; a child of the desktop
+// is top-level, so the desktop is never told.
 void SendParentNotify(HWND hwnd, UINT event) {
-  for (auto window = FindWindowPtr(hwnd); window && IsChildStyle(window->style);) {
+  for (auto window = FindWindowPtr(hwnd); window && IsChildStyle(window->style) && !IsTopLevel(*window);) {
     if (window->exStyle & WS_EX_NOPARENTNOTIFY) return;
     HWND parent = window->parent;
     SendMessageA(parent, WM_PARENTNOTIFY, MAKEWPARAM(event, window->id), reinterpret_cast<LPARAM>(hwnd));

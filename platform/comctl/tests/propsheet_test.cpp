@@ -4,6 +4,7 @@
 #include <prsht.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "comctl_test_support.h"
@@ -538,40 +539,284 @@ TEST_F(PropSheetTest, BadHeadersAreRefused) {
   EXPECT_TRUE(IsWindowEnabled(parent()));
 }
 
+// Screen pixels of `colour` inside `area`, in client coordinates of `hwnd`.
+int CountColour(HWND hwnd, RECT area, COLORREF colour) {
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  int n = 0;
+  for (COLORREF pixel : host::gdi::ScreenPixels(area)) n += pixel == colour;
+  return n;
+}
+
 TEST_F(PropSheetTest, SheetPaintsItsTabsAndButtons) {
   HWND sheet = Modeless(ThreePages());
   UpdateWindow(sheet);
   host::user::PumpMessages();
   host::gdi::SaveScreenshot(root() + "/propsheet.png");
-  auto count = [](HWND hwnd, const RECT& area, COLORREF colour) {
-    RECT r = area;
-    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    int n = 0;
-    for (COLORREF pixel : host::gdi::ScreenPixels(r)) n += pixel == colour;
-    return n;
-  };
   COLORREF textColour = GetSysColor(COLOR_BTNTEXT), face = GetSysColor(COLOR_BTNFACE);
   HWND tab = PropSheet_GetTabControl(sheet);
   RECT first;
   TabCtrl_GetItemRect(tab, 0, &first);
-  EXPECT_GT(count(tab, first, textColour), 10) << "the first tab's title";
-  EXPECT_GT(count(tab, first, face), 10);
+  EXPECT_GT(CountColour(tab, first, textColour), 10) << "the first tab's title";
+  EXPECT_GT(CountColour(tab, first, face), 10);
   for (int id : {IDOK, IDCANCEL}) {
     RECT client;
     GetClientRect(GetDlgItem(sheet, id), &client);
-    EXPECT_GT(count(GetDlgItem(sheet, id), client, textColour), 10) << id;
-    EXPECT_GT(count(GetDlgItem(sheet, id), client, face), 100) << id;
+    EXPECT_GT(CountColour(GetDlgItem(sheet, id), client, textColour), 10) << id;
+    EXPECT_GT(CountColour(GetDlgItem(sheet, id), client, face), 100) << id;
   }
   RECT applyRect;
   HWND apply = GetDlgItem(sheet, 0x3021);
   GetClientRect(apply, &applyRect);
   InflateRect(&applyRect, -3, -3);
-  EXPECT_EQ(count(apply, applyRect, textColour), 0) << "a disabled Apply is greyed";
-  EXPECT_GT(count(apply, applyRect, GetSysColor(COLOR_GRAYTEXT)), 5);
+  EXPECT_EQ(CountColour(apply, applyRect, textColour), 0) << "a disabled Apply is greyed";
+  EXPECT_GT(CountColour(apply, applyRect, GetSysColor(COLOR_GRAYTEXT)), 5);
   RECT pageText{0, 0, 60, 20};
   MapWindowPoints(GetDlgItem(page(0).hwnd, 1001), page(0).hwnd, reinterpret_cast<POINT*>(&pageText), 2);
-  EXPECT_GT(count(page(0).hwnd, pageText, textColour), 10) << "the page's own control";
+  EXPECT_GT(CountColour(page(0).hwnd, pageText, textColour), 10) << "the page's own control";
   DestroyWindow(sheet);
+}
+
+Lines TabTitles(HWND tab) {
+  Lines titles;
+  for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
+    char text[64] = "";
+    TC_ITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    TabCtrl_GetItem(tab, i, &item);
+    titles.push_back(text);
+  }
+  return titles;
+}
+
+int TabImage(HWND tab, int index) {
+  TC_ITEMA item{};
+  item.mask = TCIF_IMAGE;
+  item.iImage = -7;
+  TabCtrl_GetItem(tab, index, &item);
+  return item.iImage;
+}
+
+TEST_F(PropSheetTest, APageIconShowsOnItsTabBeforeTheTitle) {
+  const COLORREF navy = RGB(0, 0, 128);  // the application icon's title bar
+  struct Case {
+    const char* name;
+    DWORD flags;
+    HINSTANCE instance;
+    LPCSTR icon;
+  } cases[] = {
+      {"PSP_USEICONID, from the page's module", PSP_USEICONID, nullptr, IDI_APPLICATION},
+      {"PSP_USEHICON", PSP_USEHICON, nullptr, reinterpret_cast<LPCSTR>(LoadIconA(nullptr, IDI_APPLICATION))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PROPSHEETPAGEA withIcon = Record(AddPage("A", "Alpha"), PSP_USETITLE | c.flags, "Same");
+    withIcon.hInstance = c.instance;
+    withIcon.pszIcon = c.icon;
+    PROPSHEETPAGEA plain = Record(AddPage("B", "Beta"), PSP_USETITLE, "Same");
+    HWND sheet = Modeless({CreatePropertySheetPageA(&withIcon), CreatePropertySheetPageA(&plain)});
+    HWND tab = PropSheet_GetTabControl(sheet);
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(tab, TCM_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 1);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    EXPECT_EQ(cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(cy, GetSystemMetrics(SM_CYSMICON));
+    EXPECT_EQ(TabImage(tab, 0), 0);
+    EXPECT_EQ(TabImage(tab, 1), -1) << "a page without an icon has no image";
+
+    UpdateWindow(sheet);
+    host::user::PumpMessages();
+    RECT iconTab, plainTab;
+    TabCtrl_GetItemRect(tab, 0, &iconTab);
+    TabCtrl_GetItemRect(tab, 1, &plainTab);
+    EXPECT_GE(iconTab.right - iconTab.left, plainTab.right - plainTab.left + cx) << "the icon widens its tab";
+    RECT iconPart = iconTab;
+    iconPart.right = iconPart.left + (iconTab.right - iconTab.left) - (plainTab.right - plainTab.left) + 6;
+    EXPECT_GT(CountColour(tab, iconPart, navy), 4) << "the icon, left of the title";
+    EXPECT_EQ(CountColour(tab, plainTab, navy), 0);
+    EXPECT_GT(CountColour(tab, plainTab, GetSysColor(COLOR_BTNTEXT)), 10) << "the plain tab's title";
+
+    DestroyWindow(sheet);
+    EXPECT_EQ(ImageList_GetImageCount(images), 0) << "the sheet destroyed its image list";
+  }
+}
+
+TEST_F(PropSheetTest, AddPageAppendsAPageTheSheetThenOwns) {
+  struct Case {
+    const char* name;
+    std::function<HPROPSHEETPAGE(std::vector<HPROPSHEETPAGE>&)> page;
+    BOOL added;
+  } cases[] = {
+      {"a new page",
+       [&](auto&) {
+         PROPSHEETPAGEA record = Record(AddPage("D", "Delta"));
+         return CreatePropertySheetPageA(&record);
+       },
+       TRUE},
+      {"a page of the sheet already", [](auto& handles) { return handles[1]; }, FALSE},
+      {"a destroyed page",
+       [&](auto&) {
+         PROPSHEETPAGEA record = Record(AddPage("D", "Delta"));
+         HPROPSHEETPAGE gone = CreatePropertySheetPageA(&record);
+         DestroyPropertySheetPage(gone);
+         return gone;
+       },
+       FALSE},
+      {"no page", [](auto&) { return HPROPSHEETPAGE{}; }, FALSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<HPROPSHEETPAGE> handles = ThreePages();
+    HWND sheet = Modeless(handles);
+    RECT before, after;
+    GetWindowRect(sheet, &before);
+    HPROPSHEETPAGE added = c.page(handles);
+    TakePageLog();
+    EXPECT_EQ(SendMessageA(sheet, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(added)), c.added);
+    HWND tab = PropSheet_GetTabControl(sheet);
+    Lines titles = {"First", "Beta", "Gamma"};
+    if (c.added) titles.push_back("Delta");
+    EXPECT_EQ(TabTitles(tab), titles);
+    GetWindowRect(sheet, &after);
+    EXPECT_TRUE(EqualRect(&before, &after)) << "the sheet keeps its size";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, 0x3021))) << "adding changes nothing to apply";
+    EXPECT_EQ(TakePageLog(), Lines{}) << "the page is made when first shown";
+    if (c.added) {
+      EXPECT_FALSE(DestroyPropertySheetPage(added)) << "the page is the sheet's";
+      EXPECT_TRUE(PropSheet_SetCurSel(sheet, nullptr, 3));
+      EXPECT_EQ(TakePageLog(), (Lines{"A PSN_KILLACTIVE", "D WM_INITDIALOG", "D PSN_SETACTIVE"}));
+    }
+    DestroyWindow(sheet);
+    Lines released = {"A PSPCB_RELEASE", "B PSPCB_RELEASE", "C PSPCB_RELEASE"};
+    if (c.added) released.push_back("D PSPCB_RELEASE");
+    EXPECT_EQ(TakePageLog(), released);
+  }
+}
+
+TEST_F(PropSheetTest, AddPageRefusesAPageWithoutATemplateAndLeavesItToTheCaller) {
+  HWND sheet = Modeless(ThreePages());
+  PROPSHEETPAGEA record = Record(AddPage("M", "Missing"));
+  record.dwFlags &= ~PSP_DLGINDIRECT;
+  record.pszTemplate = MAKEINTRESOURCEA(999);
+  HPROPSHEETPAGE missing = CreatePropertySheetPageA(&record);
+  EXPECT_FALSE(SendMessageA(sheet, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(missing)));
+  EXPECT_EQ(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)), 3);
+  TakePageLog();
+  EXPECT_TRUE(DestroyPropertySheetPage(missing));
+  EXPECT_EQ(TakePageLog(), Lines{"M PSPCB_RELEASE"});
+  DestroyWindow(sheet);
+}
+
+TEST_F(PropSheetTest, RemovePageTakesAPageOutAndReleasesIt) {
+  struct Case {
+    const char* name;
+    int shown;  // before the removal
+    bool changeRemoved;
+    WPARAM index;
+    int byHandle;  // a page's handle in lParam, -1 for none, 3 for one not in the sheet
+    BOOL removed;
+    Lines log;  // from the removal
+    Lines titles;
+    int current;
+  } cases[] = {
+      {"a page never shown, by index", 0, false, 2, -1, TRUE, {"C PSPCB_RELEASE"}, {"First", "Beta"}, 0},
+      {"the shown page hands over to the next",
+       0,
+       false,
+       0,
+       -1,
+       TRUE,
+       {"B WM_INITDIALOG", "B PSN_SETACTIVE", "A PSPCB_RELEASE"},
+       {"Beta", "Gamma"},
+       0},
+      {"the last page, shown, hands over to the one before",
+       2,
+       false,
+       2,
+       -1,
+       TRUE,
+       {"B WM_INITDIALOG", "B PSN_SETACTIVE", "C PSPCB_RELEASE"},
+       {"First", "Beta"},
+       1},
+      {"a page before the shown one", 2, false, 0, -1, TRUE, {"A PSPCB_RELEASE"}, {"Beta", "Gamma"}, 1},
+      {"by handle, which wins over the index", 0, false, 0, 1, TRUE, {"B PSPCB_RELEASE"}, {"First", "Gamma"}, 0},
+      {"a changed page takes its change along", 2, true, 0, -1, TRUE, {"A PSPCB_RELEASE"}, {"Beta", "Gamma"}, 1},
+      {"a bad index", 0, false, 7, -1, FALSE, {}, {"First", "Beta", "Gamma"}, 0},
+      {"a handle not in the sheet", 0, false, 0, 3, FALSE, {}, {"First", "Beta", "Gamma"}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<HPROPSHEETPAGE> handles = ThreePages();
+    size_t a = page_count() - 3;
+    PROPSHEETPAGEA outsider = Record(AddPage("X", "Outside"));
+    handles.push_back(CreatePropertySheetPageA(&outsider));
+    HWND sheet = Modeless({handles[0], handles[1], handles[2]});
+    PropSheet_SetCurSel(sheet, nullptr, c.shown);
+    if (c.changeRemoved) {
+      PropSheet_Changed(sheet, page(a).hwnd);
+      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, 0x3021)));
+    }
+    HWND removedWindow = page(a + (c.byHandle >= 0 ? c.byHandle : c.index % 3)).hwnd;
+    TakePageLog();
+    LPARAM handle = c.byHandle >= 0 ? reinterpret_cast<LPARAM>(handles[c.byHandle]) : 0;
+    EXPECT_EQ(SendMessageA(sheet, PSM_REMOVEPAGE, c.index, handle), c.removed);
+    EXPECT_EQ(TakePageLog(), c.log);
+    HWND tab = PropSheet_GetTabControl(sheet);
+    EXPECT_EQ(TabTitles(tab), c.titles);
+    EXPECT_EQ(Current(sheet), c.current);
+    HWND shown = PropSheet_GetCurrentPageHwnd(sheet);
+    EXPECT_TRUE(IsWindowVisible(shown));
+    char text[64] = "";
+    GetWindowTextA(shown, text, sizeof text);
+    EXPECT_EQ(text, c.titles[c.current]) << "the shown page is the current tab's";
+    if (c.removed && removedWindow) {
+      EXPECT_FALSE(IsWindow(removedWindow)) << "the removed page's dialog is gone";
+    }
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, 0x3021)));
+    DestroyWindow(sheet);
+    TakePageLog();
+    DestroyPropertySheetPage(handles[3]);
+  }
+}
+
+TEST_F(PropSheetTest, ASheetWithoutPagesShowsTheNextPageAdded) {
+  std::vector<HPROPSHEETPAGE> handles = ThreePages();
+  HWND sheet = Modeless({handles[0]});
+  EXPECT_TRUE(SendMessageA(sheet, PSM_REMOVEPAGE, 0, 0));
+  EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet), nullptr);
+  EXPECT_EQ(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)), 0);
+  EXPECT_FALSE(SendMessageA(sheet, PSM_REMOVEPAGE, 0, 0));
+  TakePageLog();
+  EXPECT_TRUE(SendMessageA(sheet, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handles[1])));
+  EXPECT_EQ(TakePageLog(), (Lines{"B WM_INITDIALOG", "B PSN_SETACTIVE"}));
+  EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet), page(1).hwnd);
+  EXPECT_EQ(Current(sheet), 0);
+  DestroyWindow(sheet);
+  DestroyPropertySheetPage(handles[2]);
+  EXPECT_EQ(TakePageLog(), (Lines{"B PSPCB_RELEASE", "C PSPCB_RELEASE"}));
+}
+
+TEST_F(PropSheetTest, AnIconPageAddedLaterGetsItsImageAndThePagesMakeRoom) {
+  std::vector<HPROPSHEETPAGE> handles = ThreePages();
+  HWND sheet = Modeless({handles[0]});
+  HWND tab = PropSheet_GetTabControl(sheet);
+  EXPECT_EQ(SendMessageA(tab, TCM_GETIMAGELIST, 0, 0), 0) << "no icon, no image list";
+  PROPSHEETPAGEA record = Record(AddPage("I", "Icon"), PSP_USEICONID);
+  record.pszIcon = IDI_APPLICATION;
+  EXPECT_TRUE(SendMessageA(sheet, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(CreatePropertySheetPageA(&record))));
+  EXPECT_NE(SendMessageA(tab, TCM_GETIMAGELIST, 0, 0), 0);
+  EXPECT_EQ(TabImage(tab, 1), 0);
+  RECT area, placed;
+  GetWindowRect(tab, &area);
+  TabCtrl_AdjustRect(tab, FALSE, &area);
+  GetWindowRect(page(0).hwnd, &placed);
+  EXPECT_TRUE(EqualRect(&area, &placed)) << "the shown page fills the display area under the taller tabs";
+  DestroyWindow(sheet);
+  DestroyPropertySheetPage(handles[1]);
+  DestroyPropertySheetPage(handles[2]);
 }
 
 }  // namespace

@@ -631,5 +631,39 @@ TEST_F(Dialogs, DlgItemIntReadsSignedAndUnsignedNumbers) {
   EXPECT_EQ(Text(dlg, IDC_NAME), "4294967291");
 }
 
+// A page's dialog (a WS_CHILD template) made with the desktop as its parent is
+// a top-level window: made, shown, owning a modal dialog and destroyed
+// without anyone waiting for the desktop, which belongs to no thread.
+TEST_F(Dialogs, AChildOfTheDesktopIsATopLevelWindow) {
+  const std::vector<ItemSpec> ok = {{nullptr, 0x0080, "OK", IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 7, 7, 50, 14},
+                                    {nullptr, 0x0080, "Cancel", IDCANCEL, WS_TABSTOP, 60, 7, 50, 14}};
+  HWND desktop = GetDesktopWindow();
+  HWND page = MakeDialog(BuildTemplate(WS_CHILD | DS_CONTROL, "Page", ok), TestDialogProc, desktop, 9);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(TakeLines(), Lines{"WM_INITDIALOG 9"});
+  EXPECT_EQ(GetParent(page), desktop);
+  ShowWindow(page, SW_SHOW);
+  PumpDialog(page);
+  EXPECT_TRUE(IsWindowVisible(page));
+  EXPECT_EQ(SendMessageA(desktop, WM_GETTEXTLENGTH, 0, 0), 0) << "the desktop answers on the sender's thread";
+
+  bool pageEnabledInside = true, desktopEnabledInside = false;
+  Record().handler = EndOnOkOrCancel;
+  Script("look at the owners", [&] {
+    pageEnabledInside = IsWindowEnabled(page);
+    desktopEnabledInside = IsWindowEnabled(desktop);
+  });
+  ScriptKey(VK_ESCAPE);
+  auto modal = BuildTemplate(WS_POPUP | WS_CAPTION | DS_MODALFRAME, "Modal", ok);
+  EXPECT_EQ(DialogBoxIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATEA>(modal.data()), page, TestDialogProc, 0),
+            IDCANCEL);
+  EXPECT_FALSE(pageEnabledInside) << "the child of the desktop is its own top-level window: the owner";
+  EXPECT_TRUE(desktopEnabledInside);
+  EXPECT_TRUE(IsWindowEnabled(page));
+
+  EXPECT_TRUE(DestroyWindow(page));
+  EXPECT_FALSE(IsWindow(page));
+}
+
 }  // namespace
 }  // namespace host::user::testing

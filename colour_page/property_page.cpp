@@ -6,6 +6,18 @@ namespace {
 // The trackbars repaint their channels in the new colours when told.
 constexpr int kSysColourListeners[] = {211, 215, 213, 221};
 
+struct TransparentControl {
+  int id;
+  WNDPROC procedure;
+};
+constexpr TransparentControl kTransparent[] = {
+    {212, TransparentLabelProc},     {214, TransparentLabelProc},    {216, TransparentLabelProc},
+    {223, TransparentLabelProc},     {224, TransparentLabelProc},    {217, TransparentLabelProc},
+    {218, TransparentLabelProc},     {1020, TransparentLabelProc},   {1021, TransparentLabelProc},
+    {1023, TransparentLabelProc},    {210, TransparentGroupBoxProc}, {220, TransparentGroupBoxProc},
+    {1018, TransparentGroupBoxProc}, {219, TransparentCheckBoxProc},
+};
+
 PropertyPage* PageOf(HWND dialog) { return reinterpret_cast<PropertyPage*>(GetWindowLongA(dialog, DWL_USER)); }
 
 }  // namespace
@@ -98,7 +110,15 @@ INT_PTR PropertyPage::InitDialog(HWND dialog, LPARAM lParam) {
 // A page initialised twice builds its background once more, not on top of the first.
 void PropertyPage::BuildBackground() {
   ReleasePageBackground(&background_);
-  BuildPageBackground(window_, &background_);
+  if (BuildPageBackground(window_, &background_)) MakeControlsTransparent();
+}
+
+void PropertyPage::MakeControlsTransparent() {
+  static_assert(sizeof(kTransparent) / sizeof(kTransparent[0]) == kTransparentControls);
+  AttachTransparentPage(window_, &transparentPage_);
+  for (int i = 0; i < kTransparentControls; ++i)
+    SubclassControl(window_, kTransparent[i].id, &transparentPrevious_[i], kTransparent[i].procedure,
+                    transparentTexts_[i], kTransparentTextSize);
 }
 
 void PropertyPage::ChangeSystemColours() {
@@ -119,6 +139,7 @@ INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
       OnDestroy();
+      DetachTransparentPage(window_);
       ReleasePageBackground(&background_);
       return TRUE;
     case WM_PAINT:

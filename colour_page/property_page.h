@@ -8,6 +8,7 @@
 
 #include "clrcpl_module.h"
 #include "page_background.h"
+#include "transparent_controls.h"
 
 namespace clrcpl {
 
@@ -44,9 +45,14 @@ class PropertyPage {
   static UINT CALLBACK PageCallback(HWND window, UINT message, PROPSHEETPAGEA* page);
 
  private:
+  // The labels, frames and the check box that are drawn over the background.
+  static constexpr int kTransparentControls = 14;
+  static constexpr int kTransparentTextSize = 255;
+
   static INT_PTR InitDialog(HWND dialog, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void BuildBackground();
+  void MakeControlsTransparent();
   void ChangeSystemColours();
   BOOL EraseBackground(HDC dc);
 
@@ -54,6 +60,9 @@ class PropertyPage {
   PROPSHEETPAGEA sheetPage_;
   HWND window_ = nullptr;
   PageBackground background_ = {};
+  TransparentPage transparentPage_ = {&background_, nullptr};
+  WNDPROC transparentPrevious_[kTransparentControls] = {};
+  char transparentTexts_[kTransparentControls][kTransparentTextSize] = {};
 };
 
 }  // namespace clrcpl

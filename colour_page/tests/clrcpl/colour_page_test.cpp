@@ -3,8 +3,10 @@
 // as WM_NOTIFY, and the sliders moved as their trackbars report it.
 #include <commctrl.h>
 #include <host/adapter.h>
+#include <host/gdi.h>
 #include <host/user.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -359,6 +361,114 @@ TEST_F(ColourPageTest, ErasesWithTheBackgroundOnlyWhenThereIsOne) {
     ReleaseDC(page_, dc);
     DestroyWindow(page_);
     ResetStubPages();
+  }
+}
+
+// Over a one-colour picture: the labels, frames and the link box show it around their text, and keep their texts.
+class TransparentControlsTest : public ColourPageTest {
+ protected:
+  static constexpr COLORREF kPicture = RGB(40, 90, 160);
+  static constexpr int kLabels[] = {212, 214, 216, 223, 224, 217, 218, 1020, 1021, 1023};
+  static constexpr int kFrames[] = {210, 220, 1018};
+
+  void SetUp() override {
+    ColourPageTest::SetUp();
+    adapter::Config config = adapter::CurrentConfig();
+    config.bitsPerPixel = 32;  // colours exactly as drawn
+    ASSERT_TRUE(adapter::Configure(config));
+    SetWindowPos(sheet_, nullptr, 0, 0, 640, 560, SWP_NOMOVE | SWP_NOZORDER);  // the whole page on the screen
+  }
+  void UsePicture() {
+    page_testing::PictureLayout layout;  // 24 bits: no colour table to re-tint
+    layout.width = 1;
+    layout.height = 1;
+    layout.bitCount = 24;
+    layout.bits = {GetBValue(kPicture), GetGValue(kPicture), GetRValue(kPicture), 0};
+    WriteStationFile("C:\\WINDOWS\\ovxbkgnd.bmp", page_testing::PictureFile(layout));
+  }
+  // The screen under a control from column `fromX` on, top `rows` rows (all when 0), after the page is drawn.
+  std::vector<COLORREF> Shown(int id, int fromX = 0, int rows = 0) {
+    RedrawWindow(sheet_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    host::user::PumpMessages();
+    RECT r;
+    GetWindowRect(Item(id), &r);
+    r.left += fromX;
+    if (rows) r.bottom = r.top + rows;
+    return host::gdi::ScreenPixels(r);
+  }
+  static int Count(const std::vector<COLORREF>& pixels, COLORREF colour) {
+    return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
+  }
+  bool Subclassed(int id) {
+    return GetWindowLongA(Item(id), GWL_WNDPROC) != static_cast<LONG>(GetClassLongA(Item(id), GCL_WNDPROC));
+  }
+};
+
+TEST_F(TransparentControlsTest, OnlyAPictureMakesTheControlsTransparent) {
+  for (bool picture : {false, true}) {
+    SCOPED_TRACE(picture ? "with ovxbkgnd.bmp" : "without a picture");
+    if (picture) UsePicture();
+    OpenPage();
+    for (int id : kLabels) {
+      SCOPED_TRACE(id);
+      EXPECT_EQ(Subclassed(id), picture);
+      std::vector<COLORREF> shown = Shown(id);
+      EXPECT_EQ(Count(shown, GetSysColor(COLOR_BTNFACE)) == 0, picture) << "a grey box only without the picture";
+      EXPECT_EQ(Count(shown, kPicture) > 0, picture);
+      EXPECT_GT(Count(shown, GetSysColor(COLOR_WINDOWTEXT)), 0) << "the text is drawn";
+    }
+    for (int id : kFrames) {
+      SCOPED_TRACE(id);
+      EXPECT_EQ(Subclassed(id), picture);
+      std::vector<COLORREF> band = Shown(id, 0, 8);  // the caption's band; below it lie the controls it holds
+      EXPECT_EQ(Count(band, GetSysColor(COLOR_BTNFACE)) == 0, picture);
+      EXPECT_EQ(Count(band, kPicture) > 0, picture);
+    }
+    EXPECT_EQ(Subclassed(IDC_LINK), picture);
+    std::vector<COLORREF> linkText = Shown(IDC_LINK, 13);  // right of the box
+    EXPECT_EQ(Count(linkText, GetSysColor(COLOR_BTNFACE)) == 0, picture);
+    EXPECT_EQ(Count(linkText, kPicture) > 0, picture);
+    EXPECT_EQ(Subclassed(IDC_RESET_TEXT), false) << "233 is none of the fourteen";
+    DestroyWindow(page_);
+    ResetStubPages();
+  }
+}
+
+TEST_F(TransparentControlsTest, TheTransparentControlsKeepWorking) {
+  UsePicture();
+  OpenPage();
+  Scroll(IDC_RED, TB_THUMBTRACK, 0);
+  EXPECT_EQ(Text(IDC_RED_VALUE), "4.00") << "the value labels take the page's texts";
+  EXPECT_EQ(Text(IDC_RED_NAME), "&Red:") << "the template's text was taken over";
+
+  // Each keeps up to 254 characters.
+  std::string longest(254, 'w');
+  EXPECT_TRUE(SetDlgItemTextA(page_, IDC_WARMER, longest.c_str()));
+  EXPECT_EQ(Text(IDC_WARMER), longest);
+  EXPECT_FALSE(SetDlgItemTextA(page_, IDC_WARMER, (longest + "w").c_str()));
+  EXPECT_EQ(Text(IDC_WARMER), longest) << "a longer text changes nothing";
+
+  // The link box still toggles on a click and links the sliders.
+  RECT box;
+  GetClientRect(Item(IDC_LINK), &box);
+  LPARAM inside = MAKELPARAM(5, box.bottom / 2);
+  SendMessageA(Item(IDC_LINK), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageA(Item(IDC_LINK), WM_LBUTTONUP, 0, inside);
+  EXPECT_EQ(IsDlgButtonChecked(page_, IDC_LINK), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(Position(IDC_GREEN), Position(IDC_RED)) << "linked";
+  EXPECT_EQ(Count(Shown(IDC_LINK, 13), GetSysColor(COLOR_BTNFACE)), 0);
+}
+
+TEST_F(TransparentControlsTest, WithoutGammaSupportTheirTextsAreEmbossed) {
+  adapter::SetGammaMode(adapter::GammaMode::EightBit);
+  UsePicture();
+  OpenPage();
+  for (int id : {IDC_DARKER, IDC_GAMMA_FRAME}) {
+    SCOPED_TRACE(id);
+    std::vector<COLORREF> shown = Shown(id, 0, id == IDC_GAMMA_FRAME ? 8 : 0);
+    EXPECT_EQ(Count(shown, GetSysColor(COLOR_WINDOWTEXT)), 0);
+    EXPECT_GT(Count(shown, GetSysColor(COLOR_BTNSHADOW)), 0);
+    EXPECT_GT(Count(shown, GetSysColor(COLOR_3DLIGHT)), 0);
   }
 }
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "../../outside/m_color/m_color_ids.h"
+#include "../../outside/resources/m_color/m_color_ids.h"
 #include "clrcpl_fixture.h"
 #include "picture_files.h"
 

@@ -215,8 +215,10 @@ void DrawGroupBox(HWND hwnd, HDC dc) {
   RECT client = ClientRectOf(hwnd);
   HBRUSH brush = ControlBrush(hwnd, dc, WM_CTLCOLORSTATIC);
   std::string text = TextOf(hwnd);
-  SIZE extent{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  // The caption's "&" marks a mnemonic, as on every button: measured and drawn with DrawTextA.
+  RECT measured{0, 0, 0, 0};
+  DrawTextA(dc, text.c_str(), -1, &measured, DT_SINGLELINE | DT_CALCRECT);
+  SIZE extent{measured.right - measured.left, measured.bottom - measured.top};
   RECT frame = client;
   frame.top += extent.cy / 2;
   DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
@@ -229,7 +231,8 @@ void DrawGroupBox(HWND hwnd, HDC dc) {
   FillRect(dc, &label, brush);
   if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   SetBkMode(dc, TRANSPARENT);
-  TextOutA(dc, left, client.top, text.c_str(), static_cast<int>(text.size()));
+  RECT caption{left, client.top, left + extent.cx, client.top + extent.cy};
+  DrawTextA(dc, text.c_str(), -1, &caption, DT_SINGLELINE | DT_NOCLIP);
 }
 
 void DrawOwnerDrawn(HWND hwnd, const ButtonState& s, HDC dc, UINT action) {

@@ -265,6 +265,44 @@ void ApplyWindowPos(WINDOWPOS& pos) {
     SendMessageA(pos.hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
 }
 
+HWND DeepestWindowAt(std::shared_ptr<Window> parent, size_t first, POINT point) {
+  HWND found = nullptr;
+  while (parent) {
+    std::shared_ptr<Window> hit;
+    for (size_t i = first; i < parent->children.size(); ++i) {
+      auto window = FindWindowPtr(parent->children[i]);
+      if (!window || !(window->style & WS_VISIBLE)) continue;
+      RECT r = ScreenRect(*window);
+      if (!PtInRect(&r, point)) continue;
+      if ((window->style & WS_CHILD) && (window->style & WS_DISABLED)) break;
+      hit = window;
+      break;
+    }
+    if (!hit) break;
+    found = hit->handle;
+    if (hit->style & WS_MINIMIZE) break;
+    RECT client{0, 0, hit->client.right - hit->client.left, hit->client.bottom - hit->client.top};
+    POINT origin = ClientOrigin(*hit);
+    OffsetRect(&client, origin.x, origin.y);
+    if (!PtInRect(&client, point)) break;
+    parent = hit;
+    first = 0;
+  }
+  return found;
+}
+
+HWND WindowBeneath(HWND transparent, POINT point) {
+  Lock lock(UserLock());
+  auto window = FindWindowPtr(transparent);
+  if (!window || !(window->style & WS_CHILD)) return nullptr;
+  auto parent = FindWindowPtr(window->parent);
+  if (!parent) return nullptr;
+  auto at = std::find(parent->children.begin(), parent->children.end(), transparent);
+  if (at == parent->children.end()) return nullptr;
+  HWND below = DeepestWindowAt(parent, static_cast<size_t>(at - parent->children.begin()) + 1, point);
+  return below ? below : parent->handle;
+}
+
 }  // namespace host::user
 
 using namespace host::user;
@@ -461,28 +499,7 @@ int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cP
 // children stop the search at their parent, as on Windows.
 HWND WINAPI WindowFromPoint(POINT Point) {
   Lock lock(UserLock());
-  HWND found = nullptr;
-  std::shared_ptr<Window> parent = FindWindowPtr(U().desktop);
-  while (parent) {
-    std::shared_ptr<Window> hit;
-    for (HWND hwnd : parent->children) {
-      auto window = FindWindowPtr(hwnd);
-      if (!window || !(window->style & WS_VISIBLE)) continue;
-      RECT r = ScreenRect(*window);
-      if (!PtInRect(&r, Point)) continue;
-      if ((window->style & WS_CHILD) && (window->style & WS_DISABLED)) break;
-      hit = window;
-      break;
-    }
-    if (!hit) break;
-    found = hit->handle;
-    if (hit->style & WS_MINIMIZE) break;
-    RECT client{0, 0, hit->client.right - hit->client.left, hit->client.bottom - hit->client.top};
-    POINT origin = ClientOrigin(*hit);
-    OffsetRect(&client, origin.x, origin.y);
-    if (!PtInRect(&client, Point)) break;
-    parent = hit;
-  }
+  HWND found = DeepestWindowAt(FindWindowPtr(U().desktop), 0, Point);
   return found ? found : U().desktop;
 }
 

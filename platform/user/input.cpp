@@ -128,6 +128,18 @@ bool Cook(ThreadQueue& queue, MSG& msg) {
   } else {
     hit = static_cast<LONG>(SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(msg.pt.x, msg.pt.y)));
   }
+  // A window that lets the mouse through (a group box, a plain label) hands it to what lies beneath, as long as
+  // that belongs to this thread.
+  while (!capture && hit == HTTRANSPARENT) {
+    HWND beneath = WindowBeneath(hwnd, msg.pt);
+    auto next = beneath ? FindWindowPtr(beneath) : nullptr;
+    if (!next || IsDesktop(beneath) || next->threadId != GetCurrentThreadId()) break;
+    hwnd = beneath;
+    window = next;
+    hit = (window->style & WS_DISABLED)
+              ? HTERROR
+              : static_cast<LONG>(SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(msg.pt.x, msg.pt.y)));
+  }
   if (!FindWindowPtr(hwnd)) return false;
   bool keep = true;
   if (IsButtonDown(msg.message) && hit != HTERROR && !capture) keep = ActivateOnClick(hwnd, hit, msg.message);

@@ -77,4 +77,11 @@ inline constexpr int kDoubleClickSize = 4;  // SM_CXDOUBLECLK
 inline constexpr UINT kNoClientSize = 0x0800;
 inline constexpr UINT kNoClientMove = 0x1000;
 
+// The deepest visible window under `point` (screen) among `parent`'s children from index `first` on, descending
+// as far as client areas reach; NULL when none is there. The lock is held.
+HWND DeepestWindowAt(std::shared_ptr<Window> parent, size_t first, POINT point);
+// Where mouse input goes that `transparent` let through (HTTRANSPARENT): a lower sibling under the point, else
+// the parent. NULL for a top-level window.
+HWND WindowBeneath(HWND transparent, POINT point);
+
 }  // namespace host::user

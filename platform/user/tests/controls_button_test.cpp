@@ -279,5 +279,34 @@ TEST_F(Buttons, ACheckBoxFillsWithTheParentsBrush) {
   DeleteObject(red);
 }
 
+// Windows 95 draws a disabled push button's label embossed: highlight one pixel down-right, then grey.
+TEST_F(Buttons, ADisabledPushButtonStillShowsItsLabel) {
+  HWND button = Control("Button", "Reset", BS_PUSHBUTTON, 1, {10, 10, 85, 33});
+  EnableWindow(button, FALSE);
+  auto picture = Draw(button);
+  int grey = 0;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) grey += picture.At(x, y) == GetSysColor(COLOR_GRAYTEXT);
+  EXPECT_GT(grey, 10);
+}
+
+// A group box's "&" marks its mnemonic: the caption, and the gap it leaves in the frame, are those of the text
+// without it.
+TEST_F(Buttons, AGroupBoxCaptionHidesItsMnemonicMark) {
+  auto frameLinePixels = [&](const char* caption) {
+    HWND box = Control("Button", caption, BS_GROUPBOX, 3, {10, 10, 210, 90});
+    auto picture = Draw(box);
+    DestroyWindow(box);
+    int line = 0;
+    for (int y = 0; y < 12; ++y) {
+      int shadow = 0;
+      for (int x = 0; x < picture.width; ++x) shadow += picture.At(x, y) == GetSysColor(COLOR_3DSHADOW);
+      line = std::max(line, shadow);
+    }
+    return line;
+  };
+  EXPECT_EQ(frameLinePixels("&Color palette"), frameLinePixels("Color palette"));
+}
+
 }  // namespace
 }  // namespace host::user::testing

@@ -323,5 +323,37 @@ TEST_F(InputWindow, CursorIsClampedToTheDesktopAndTheClipRectangle) {
   PumpMessages();
 }
 
+// A group box and a plain label let the mouse through (HTTRANSPARENT): a lower sibling under the point takes
+// it, else their parent, as the controls inside a frame on a dialog expect.
+TEST_F(InputWindow, TransparentControlsHandTheMouseToWhatLiesBeneath) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HWND button = CreateWindowExA(0, "Button", "Push", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 30, 80, 24, main,
+                                reinterpret_cast<HMENU>(11), instance, nullptr);
+  HWND label = CreateWindowExA(0, "Static", "Label", WS_CHILD | WS_VISIBLE, 120, 30, 60, 16, main,
+                               reinterpret_cast<HMENU>(12), instance, nullptr);
+  HWND frame = CreateWindowExA(0, "Button", "Frame", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 10, 10, 200, 150, main,
+                               reinterpret_cast<HMENU>(10), instance, nullptr);
+  SetWindowPos(frame, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_TRUE(frame && button && label);
+  ASSERT_EQ(GetWindow(main, GW_CHILD), frame) << "the frame is on top, as the first control of a template";
+  PumpMessages();
+  ClearLog();
+
+  Click(104 + 40, 123 + 40);  // on the push button, inside the frame
+  PumpMessages();
+  auto commands = Of(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].wParam, MAKEWPARAM(11, BN_CLICKED));
+
+  ClearLog();
+  Click(104 + 130, 123 + 35);  // on the label, inside the frame, nothing else beneath
+  PumpMessages();
+  auto down = Of(WM_LBUTTONDOWN);
+  ASSERT_EQ(down.size(), 1u) << "the main window takes it";
+  EXPECT_EQ(LOWORD(down[0].lParam), 130);
+  EXPECT_EQ(HIWORD(down[0].lParam), 35);
+  EXPECT_TRUE(Of(WM_COMMAND).empty());
+}
+
 }  // namespace
 }  // namespace host::user::testing

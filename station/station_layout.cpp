@@ -1,5 +1,6 @@
 #include "station_layout.h"
 
+#include "control_panel_tour.h"
 #include "controls_tour.h"
 #include "dialog_tour.h"
 #include "database_commands.h"
@@ -7,6 +8,7 @@
 
 #include <adapter_tour.h>
 #include <host/adapter.h>
+#include <host/gdi.h>
 #include <host/station.h>
 #include <tour.h>
 #include <windows.h>
@@ -66,6 +68,53 @@ bool CreateFolders() {
   return true;
 }
 
+// Modules of Windows' own (the Display control panel) and of the utilities, each where its installation puts it.
+struct ShippedModule {
+  const char* file;
+  const char* folder;
+};
+constexpr ShippedModule kShippedModules[] = {
+    {"CONTROL.EXE", "C:\\WINDOWS"},
+    {"DESK.CPL", "C:\\WINDOWS\\SYSTEM"},
+    {"CLRCPL.DLL", "C:\\WINDOWS\\SYSTEM"},
+    {"M_COLOR.DLL", "C:\\WINDOWS\\SYSTEM"},
+};
+constexpr const char* kColourPageServer = "C:\\WINDOWS\\SYSTEM\\CLRCPL.DLL";
+constexpr const char* kBackgroundPicture = "C:\\WINDOWS\\ovxbkgnd.bmp";
+
+bool InstallShippedModules() {
+  bool ok = true;
+  for (const ShippedModule& module : kShippedModules) {
+    if (host::InstallModule(module.file, module.folder)) continue;
+    std::fprintf(stderr, "ovx: %s is not in the build's modules\n", module.file);
+    ok = false;
+  }
+  return ok;
+}
+
+// As the installer does: loads the server and asks it to register itself, so the Display control panel
+// offers the Colour page.
+bool RegisterColourPage() {
+  HMODULE server = LoadLibraryA(kColourPageServer);
+  if (!server) return false;
+  using RegisterProc = HRESULT(WINAPI*)();
+  auto registerServer = reinterpret_cast<RegisterProc>(GetProcAddress(server, "DllRegisterServer"));
+  HRESULT result = registerServer ? registerServer() : E_FAIL;
+  FreeLibrary(server);
+  if (FAILED(result)) std::fprintf(stderr, "ovx: CLRCPL.DLL did not register (0x%08lx)\n", result);
+  return SUCCEEDED(result);
+}
+
+// The shipped background picture, unless the station already has one (a user's own is kept).
+bool InstallBackgroundPicture() {
+  fs::path target = host::HostPath(kBackgroundPicture);
+  std::error_code error;
+  if (fs::exists(target, error)) return true;
+  fs::copy_file(fs::path(OVX_DATA_DIR) / "ovxbkgnd.bmp", target, error);
+  if (error) std::fprintf(stderr, "ovx: the background picture was not installed: %s\n", error.message().c_str());
+  return !error;
+}
+
 void PrintTree(const fs::path& folder, const fs::path& root, int depth) {
   std::vector<fs::directory_entry> entries{fs::directory_iterator(folder), fs::directory_iterator()};
   std::sort(entries.begin(), entries.end());
@@ -76,7 +125,25 @@ void PrintTree(const fs::path& folder, const fs::path& root, int depth) {
   }
 }
 
-void PrintKey(HKEY parent, const std::string& path, int depth) {
+// Boots the default station of a command in `root`, or in a new temporary folder (written to `root`) when
+// it is empty.
+bool BootCommandStation(std::string& root, const std::string& command) {
+  if (root.empty()) {
+    std::string pattern = "/tmp/ovx-" + command + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) return false;
+    root = pattern;
+  }
+  std::error_code error;
+  fs::create_directories(root, error);
+  if (BootDefaultStation(root)) return true;
+  std::fprintf(stderr, "ovx: the station did not boot\n");
+  if (host::IsStationBooted()) host::ShutdownStation();
+  return false;
+}
+
+}  // namespace
+
+void PrintRegistryKey(HKEY parent, const std::string& path, int depth) {
   HKEY key;
   if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   std::printf("%*s[%s]\n", depth * 2, "", path.c_str());
@@ -96,12 +163,10 @@ void PrintKey(HKEY parent, const std::string& path, int depth) {
   for (DWORD i = 0;; ++i) {
     char name[256];
     if (RegEnumKeyA(key, i, name, sizeof name) != ERROR_SUCCESS) break;
-    PrintKey(key, name, depth + 1);
+    PrintRegistryKey(key, name, depth + 1);
   }
   RegCloseKey(key);
 }
-
-}  // namespace
 
 bool BootDefaultStation(const std::string& root) {
   host::StationConfig config;
@@ -110,7 +175,8 @@ bool BootDefaultStation(const std::string& root) {
   if (!std::getenv("OVX_MODULE_DIR")) config.moduleDir = OVX_BUILD_MODULE_DIR;
   host::BootStation(config);
   return CreateFolders() && WriteInstalledRegistry() &&
-         InstallShippedMonitorDatabase(std::string(OVX_DATA_DIR) + "/OVX.MON", kMonitorFolder);
+         InstallShippedMonitorDatabase(std::string(OVX_DATA_DIR) + "/OVX.MON", kMonitorFolder) &&
+         InstallShippedModules() && RegisterColourPage() && InstallBackgroundPicture();
 }
 
 int InitStationCommand(const std::string& root, const std::string& adapter) {
@@ -136,21 +202,12 @@ int InitStationCommand(const std::string& root, const std::string& adapter) {
 int TourCommand(const std::string& outDir) {
   std::string root = outDir;
   bool temporary = root.empty();
-  if (temporary) {
-    char pattern[] = "/tmp/ovx-tour-XXXXXX";
-    if (!mkdtemp(pattern)) return 1;
-    root = pattern;
-  }
-  fs::create_directories(root);
-  if (!BootDefaultStation(root)) {
-    std::fprintf(stderr, "ovx: the station did not boot\n");
-    return 1;
-  }
+  if (!BootCommandStation(root, "tour")) return 1;
   std::printf("== station %s\n", root.c_str());
   std::printf("\n== drive C:\n");
   PrintTree(fs::path(root) / "c", fs::path(root) / "c", 1);
   std::printf("\n== registry, HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvane\n");
-  PrintKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane", 1);
+  PrintRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane", 1);
   std::printf("\n== adapter\n");
   std::fflush(stdout);
   driver::PrintAdapterTour(stdout);
@@ -168,11 +225,40 @@ int TourCommand(const std::string& outDir) {
   std::fflush(stdout);
   std::printf("\n== dialog\n");
   DialogTour(root, stdout);
+  std::printf("\n== Display control panel\n");
+  std::fflush(stdout);
+  ControlPanelTour(root, stdout);
   if (temporary) std::printf("(the screenshots go with the temporary station; keep it with --out DIR)\n");
   std::fflush(stdout);
   host::ShutdownStation();
   if (temporary) fs::remove_all(root);
   return 0;
+}
+
+int RunCommand(const std::string& root, const std::string& commandLine, int seconds, const std::string& screenshot) {
+  std::string station = root;
+  bool temporary = station.empty();
+  if (!BootCommandStation(station, "run")) return 1;
+  int result = 0;
+  UINT started = WinExec(commandLine.c_str(), SW_SHOWNORMAL);
+  if (started <= 31) {
+    std::fprintf(stderr, "ovx: \"%s\" did not start (WinExec answered %u)\n", commandLine.c_str(), started);
+    result = 1;
+  } else {
+    std::printf("started \"%s\" in station %s\n", commandLine.c_str(), station.c_str());
+    // The program runs on its own threads; this one only watches the clock.
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    if (!screenshot.empty()) {
+      if (host::gdi::SaveScreenshot(screenshot))
+        std::printf("screenshot: %s\n", screenshot.c_str());
+      else
+        std::fprintf(stderr, "ovx: could not write %s\n", screenshot.c_str()), result = 1;
+    }
+  }
+  std::fflush(stdout);
+  host::ShutdownStation();  // ends what still runs, as switching the machine off would
+  if (temporary) fs::remove_all(station);
+  return result;
 }
 
 }  // namespace ovx

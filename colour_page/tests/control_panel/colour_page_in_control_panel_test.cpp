@@ -5,6 +5,7 @@
 #include <host/station.h>
 #include <host/user.h>
 #include <host_testing/station_fixture.h>
+#include <host_testing/tab_titles.h>
 #include <prsht.h>
 #include <windows.h>
 
@@ -59,18 +60,7 @@ class ColourPageInControlPanel : public host::testing::StationTest {
   }
 
   static std::vector<std::string> Tabs(HWND sheet) {
-    HWND tab = PropSheet_GetTabControl(sheet);
-    std::vector<std::string> titles;
-    for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
-      char text[64] = {};
-      TCITEMA item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = text;
-      item.cchTextMax = sizeof text;
-      TabCtrl_GetItem(tab, i, &item);
-      titles.push_back(text);
-    }
-    return titles;
+    return host::testing::TabTitles(PropSheet_GetTabControl(sheet));
   }
 
   // Clicks the Colour tab as a person does; the page shows once the click is handled.

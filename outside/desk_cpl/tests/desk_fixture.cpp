@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <host/station.h>
+#include <host_testing/tab_titles.h>
 #include <prsht.h>
 
 namespace desk::testing {
@@ -72,20 +73,7 @@ std::string TextOf(HWND hwnd) {
   return text;
 }
 
-std::vector<std::string> TabTitles(HWND sheet) {
-  HWND tab = PropSheet_GetTabControl(sheet);
-  std::vector<std::string> titles;
-  for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
-    char text[64] = "";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    TabCtrl_GetItem(tab, i, &item);
-    titles.push_back(text);
-  }
-  return titles;
-}
+std::vector<std::string> TabTitles(HWND sheet) { return host::testing::TabTitles(PropSheet_GetTabControl(sheet)); }
 
 HWND ShowPage(int index) {
   PropSheet_SetCurSel(Sheet(), nullptr, index);

@@ -1,6 +1,7 @@
 // Property sheets: page records and their callbacks, the sheet's tabs and
 // buttons, and the notifications pages receive, compared as message tables.
 #include <host/gdi.h>
+#include <host_testing/tab_titles.h>
 #include <prsht.h>
 
 #include <cstring>
@@ -576,20 +577,6 @@ TEST_F(PropSheetTest, SheetPaintsItsTabsAndButtons) {
   DestroyWindow(sheet);
 }
 
-Lines TabTitles(HWND tab) {
-  Lines titles;
-  for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
-    char text[64] = "";
-    TC_ITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    TabCtrl_GetItem(tab, i, &item);
-    titles.push_back(text);
-  }
-  return titles;
-}
-
 int TabImage(HWND tab, int index) {
   TC_ITEMA item{};
   item.mask = TCIF_IMAGE;
@@ -679,7 +666,7 @@ TEST_F(PropSheetTest, AddPageAppendsAPageTheSheetThenOwns) {
     HWND tab = PropSheet_GetTabControl(sheet);
     Lines titles = {"First", "Beta", "Gamma"};
     if (c.added) titles.push_back("Delta");
-    EXPECT_EQ(TabTitles(tab), titles);
+    EXPECT_EQ(host::testing::TabTitles(tab), titles);
     GetWindowRect(sheet, &after);
     EXPECT_TRUE(EqualRect(&before, &after)) << "the sheet keeps its size";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, 0x3021))) << "adding changes nothing to apply";
@@ -765,7 +752,7 @@ TEST_F(PropSheetTest, RemovePageTakesAPageOutAndReleasesIt) {
     EXPECT_EQ(SendMessageA(sheet, PSM_REMOVEPAGE, c.index, handle), c.removed);
     EXPECT_EQ(TakePageLog(), c.log);
     HWND tab = PropSheet_GetTabControl(sheet);
-    EXPECT_EQ(TabTitles(tab), c.titles);
+    EXPECT_EQ(host::testing::TabTitles(tab), c.titles);
     EXPECT_EQ(Current(sheet), c.current);
     HWND shown = PropSheet_GetCurrentPageHwnd(sheet);
     EXPECT_TRUE(IsWindowVisible(shown));

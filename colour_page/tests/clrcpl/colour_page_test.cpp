@@ -386,10 +386,13 @@ class TransparentControlsTest : public ColourPageTest {
     layout.bits = {GetBValue(kPicture), GetGValue(kPicture), GetRValue(kPicture), 0};
     WriteStationFile("C:\\WINDOWS\\ovxbkgnd.bmp", page_testing::PictureFile(layout));
   }
-  // The screen under a control from column `fromX` on, top `rows` rows (all when 0), after the page is drawn.
-  std::vector<COLORREF> Shown(int id, int fromX = 0, int rows = 0) {
+  // Paints the whole sheet anew, as Shown expects.
+  void DrawSheet() {
     RedrawWindow(sheet_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     host::user::PumpMessages();
+  }
+  // The screen under a control from column `fromX` on, top `rows` rows (all when 0), once DrawSheet drew it.
+  std::vector<COLORREF> Shown(int id, int fromX = 0, int rows = 0) {
     RECT r;
     GetWindowRect(Item(id), &r);
     r.left += fromX;
@@ -409,6 +412,7 @@ TEST_F(TransparentControlsTest, OnlyAPictureMakesTheControlsTransparent) {
     SCOPED_TRACE(picture ? "with ovxbkgnd.bmp" : "without a picture");
     if (picture) UsePicture();
     OpenPage();
+    DrawSheet();
     for (int id : kLabels) {
       SCOPED_TRACE(id);
       EXPECT_EQ(Subclassed(id), picture);
@@ -456,6 +460,7 @@ TEST_F(TransparentControlsTest, TheTransparentControlsKeepWorking) {
   SendMessageA(Item(IDC_LINK), WM_LBUTTONUP, 0, inside);
   EXPECT_EQ(IsDlgButtonChecked(page_, IDC_LINK), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(Position(IDC_GREEN), Position(IDC_RED)) << "linked";
+  DrawSheet();
   EXPECT_EQ(Count(Shown(IDC_LINK, 13), GetSysColor(COLOR_BTNFACE)), 0);
 }
 
@@ -463,6 +468,7 @@ TEST_F(TransparentControlsTest, WithoutGammaSupportTheirTextsAreEmbossed) {
   adapter::SetGammaMode(adapter::GammaMode::EightBit);
   UsePicture();
   OpenPage();
+  DrawSheet();
   for (int id : {IDC_DARKER, IDC_GAMMA_FRAME}) {
     SCOPED_TRACE(id);
     std::vector<COLORREF> shown = Shown(id, 0, id == IDC_GAMMA_FRAME ? 8 : 0);

@@ -4,20 +4,13 @@
 #include "desk_internal.h"
 #include "desk_resource.h"
 
+#include <string.h>
+
 namespace {
 
 const char kConfigManagerEnum[] = "Config Manager\\Enum";
 const char kClassRoot[] = "System\\CurrentControlSet\\Services\\Class\\";
 const char kNewDevice[] = "MONITOR\\DEFAULT_MONITOR\\0001";
-
-BOOL Contains(LPCSTR text, LPCSTR part) {
-  for (; *text; ++text) {
-    int i = 0;
-    while (part[i] && text[i] == part[i]) ++i;
-    if (!part[i]) return TRUE;
-  }
-  return FALSE;
-}
 
 // The first configuration manager entry whose hardware key is a monitor: "Enum\\" + that key.
 BOOL FindMonitorDeviceKey(LPSTR path, DWORD size) {
@@ -28,7 +21,7 @@ BOOL FindMonitorDeviceKey(LPSTR path, DWORD size) {
   char hardwareKey[1024];
   for (DWORD index = 0; !found && RegEnumKeyA(list, index, name, sizeof name) == ERROR_SUCCESS; ++index) {
     if (!ReadRegistryText(list, name, "HardWareKey", hardwareKey, sizeof hardwareKey)) continue;
-    if (!Contains(hardwareKey, "MONITOR\\") || static_cast<DWORD>(lstrlenA(hardwareKey)) + 6 > size) continue;
+    if (!strstr(hardwareKey, "MONITOR\\") || static_cast<DWORD>(lstrlenA(hardwareKey)) + 6 > size) continue;
     lstrcpyA(path, "Enum\\");
     lstrcatA(path, hardwareKey);
     found = TRUE;
